@@ -1,0 +1,18 @@
+// How the bytes of a host file divide into lines.
+#pragma once
+
+#include <cstddef>
+#include <string_view>
+#include <vector>
+
+namespace veltrim::hostfix {
+
+// Splits at CR, CR LF or LF, as the system's resolver does; the line ends are not part of the
+// lines and the last line may run to the end. Stops after `limit` lines, so a result longer
+// than `limit` means the text has more.
+std::vector<std::string_view> SplitLines(std::string_view text, std::size_t limit);
+
+// A file that starts with a UTF-16 byte-order mark; its bytes are not single-byte lines.
+bool IsUtf16(std::string_view bytes);
+
+}  // namespace veltrim::hostfix

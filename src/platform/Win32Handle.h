@@ -16,6 +16,11 @@ class AutoCloseHandle {
   bool IsValid() const { return handle_ != nullptr && handle_ != INVALID_HANDLE_VALUE; }
   HANDLE Get() const { return handle_; }
 
+  void Reset(HANDLE handle) {
+    Close();
+    handle_ = handle;
+  }
+
   // Returns false, with the error in GetLastError, when closing fails.
   bool Close() {
     if (!IsValid()) return true;

@@ -15,6 +15,7 @@ class TempFolder {
   TempFolder& operator=(const TempFolder&) = delete;
   ~TempFolder();
 
+  const std::string& Path() const { return path_; }
   // The path of `name` inside the folder, in the platform's own spelling.
   std::string PathOf(const std::string& name) const;
   void Write(const std::string& name, const std::string& bytes) const;

@@ -1,0 +1,33 @@
+// The repair that "Fix It" runs, apart from the window that shows it.
+#pragma once
+
+#include <string>
+
+#include "HostFileHandler.h"
+#include "Platform.h"
+
+namespace veltrim::shell {
+
+// What the fix procedure needs of the main window.
+class FixView {
+ public:
+  virtual ~FixView() = default;
+  virtual std::string AddressText() = 0;
+  // Hides the prompt and the address box, disables "Fix It" and shows the progress labels,
+  // painted at once.
+  virtual void ShowWorkingState() = 0;
+  // Painted at once, although the procedure keeps the window from processing messages.
+  virtual void SetProgressItem(const std::string& caption) = 0;
+  virtual void TakeFocus() = 0;
+  virtual void Close() = 0;
+};
+
+inline constexpr char kBrowserPath[] = "C:\\Program Files\\Internet Explorer\\iexplore.exe";
+inline constexpr unsigned kBrowserHeadStartMs = 4000;
+
+// Runs the whole fix. A failure is reported in one message box and, like a fix that runs to
+// its end, closes the window.
+void RunFix(FixView& view, platform::Platform& platform, hostfix::HostFileHandler& HostsHandler,
+            hostfix::HostFileHandler& LmHostsHandler);
+
+}  // namespace veltrim::shell

@@ -1,0 +1,103 @@
+#include "Layout.h"
+
+#include <string>
+
+namespace veltrim::shell {
+
+namespace {
+
+// "MS Sans Serif" at 8.25 and 9.75 points, in hundredths of a point.
+constexpr int kRegularSize = 825;
+constexpr int kLargeSize = 975;
+
+HFONT MakeFont(int hundredthsOfPoint, int dpi, bool bold, bool italic) {
+  LOGFONTA font = {};
+  font.lfHeight = -::MulDiv(hundredthsOfPoint, dpi, 7200);
+  font.lfWeight = bold ? FW_BOLD : FW_NORMAL;
+  font.lfItalic = italic ? TRUE : FALSE;
+  font.lfCharSet = DEFAULT_CHARSET;
+  lstrcpynA(font.lfFaceName, "MS Sans Serif", static_cast<int>(std::size(font.lfFaceName)));
+  return ::CreateFontIndirectA(&font);
+}
+
+}  // namespace
+
+void FitToText(HWND control, HFONT font, bool anchorRight) {
+  std::string text(static_cast<size_t>(::GetWindowTextLengthA(control)), '\0');
+  ::GetWindowTextA(control, text.data(), static_cast<int>(text.size() + 1));
+  HDC dc = ::GetDC(control);
+  SIZE size = {};
+  {
+    ScopedSelect select(dc, font);
+    ::GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
+  }
+  ::ReleaseDC(control, dc);
+  RECT rect;
+  ::GetWindowRect(control, &rect);
+  ::MapWindowPoints(nullptr, ::GetParent(control), reinterpret_cast<POINT*>(&rect), 2);
+  int left = anchorRight ? rect.right - size.cx : rect.left;
+  ::MoveWindow(control, left, rect.top, size.cx, size.cy, FALSE);
+}
+
+int ScreenDpi() {
+  HDC screen = ::GetDC(nullptr);
+  int dpi = ::GetDeviceCaps(screen, LOGPIXELSY);
+  ::ReleaseDC(nullptr, screen);
+  return dpi > 0 ? dpi : USER_DEFAULT_SCREEN_DPI;
+}
+
+Fonts::Fonts(int dpi)
+    : regular_(MakeFont(kRegularSize, dpi, false, false)),
+      bold_(MakeFont(kLargeSize, dpi, true, false)),
+      boldItalic_(MakeFont(kLargeSize, dpi, true, true)) {}
+
+HFONT Fonts::Get(FontStyle style) const {
+  switch (style) {
+    case FontStyle::Bold:
+      return bold_.Get();
+    case FontStyle::BoldItalic:
+      return boldItalic_.Get();
+    case FontStyle::Regular:
+      break;
+  }
+  return regular_.Get();
+}
+
+void CreateControls(HWND parent, const std::vector<ControlLayout>& table, int dpi,
+                    const Fonts& fonts) {
+  HINSTANCE instance = reinterpret_cast<HINSTANCE>(::GetWindowLongPtrA(parent, GWLP_HINSTANCE));
+  for (const ControlLayout& control : table) {
+    int left = TwipsToPixels(control.left, dpi);
+    int top = TwipsToPixels(control.top, dpi);
+    // A container's children are placed relative to it, as it stands in pixels.
+    for (const ControlLayout& outer : table) {
+      if (outer.id == control.container) {
+        left += TwipsToPixels(outer.left, dpi);
+        top += TwipsToPixels(outer.top, dpi);
+      }
+    }
+    HWND hwnd = ::CreateWindowExA(
+        control.exStyle, control.windowClass, control.text,
+        WS_CHILD | WS_CLIPSIBLINGS | control.style, left, top,
+        TwipsToPixels(control.width, dpi), TwipsToPixels(control.height, dpi), parent,
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)), instance, nullptr);
+    HFONT font = fonts.Get(control.font);
+    ::SendMessageA(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    if (control.sizing != Sizing::Fixed) {
+      FitToText(hwnd, font, control.sizing == Sizing::FitTextAnchorRight);
+    }
+  }
+}
+
+void CentreOnScreen(HWND window, int clientWidthTwips, int clientHeightTwips, int dpi) {
+  RECT rect = {0, 0, TwipsToPixels(clientWidthTwips, dpi), TwipsToPixels(clientHeightTwips, dpi)};
+  ::AdjustWindowRectEx(&rect, static_cast<DWORD>(::GetWindowLongPtrA(window, GWL_STYLE)), FALSE,
+                       static_cast<DWORD>(::GetWindowLongPtrA(window, GWL_EXSTYLE)));
+  int width = rect.right - rect.left;
+  int height = rect.bottom - rect.top;
+  int x = (::GetSystemMetrics(SM_CXSCREEN) - width) / 2;
+  int y = (::GetSystemMetrics(SM_CYSCREEN) - height) / 2;
+  ::SetWindowPos(window, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+}  // namespace veltrim::shell

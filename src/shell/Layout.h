@@ -1,0 +1,55 @@
+// Windows are laid out from tables in twips, converted to pixels for the screen's DPI once.
+#pragma once
+
+#include <windows.h>
+
+#include <vector>
+
+#include "GdiObjects.h"
+
+namespace veltrim::shell {
+
+enum class FontStyle { Regular, Bold, BoldItalic };
+enum class Sizing { Fixed, FitTextAnchorLeft, FitTextAnchorRight };
+
+struct ControlLayout {
+  int id;
+  const char* windowClass;
+  const char* text;
+  int left, top, width, height;  // twips, in the container's client area
+  DWORD style;
+  DWORD exStyle;
+  FontStyle font;
+  // The id of the control that contains this one, or 0 for the window itself.
+  int container = 0;
+  Sizing sizing = Sizing::Fixed;
+};
+
+inline int TwipsToPixels(int twips, int dpi) { return ::MulDiv(twips, dpi, 1440); }
+
+// The screen's DPI; the program is DPI-aware, so this is the real one.
+int ScreenDpi();
+
+// The fonts that the windows use, at one DPI.
+class Fonts {
+ public:
+  explicit Fonts(int dpi);
+  HFONT Get(FontStyle style) const;
+
+ private:
+  ScopedFont regular_;
+  ScopedFont bold_;
+  ScopedFont boldItalic_;
+};
+
+// Creates the controls in table order, which is also their tab order.
+void CreateControls(HWND parent, const std::vector<ControlLayout>& table, int dpi,
+                    const Fonts& fonts);
+
+// Sizes a label to its text on one line, keeping its left or its right edge.
+void FitToText(HWND control, HFONT font, bool anchorRight);
+
+// A window style's outer size for a client area given in twips, centred on the screen.
+void CentreOnScreen(HWND window, int clientWidthTwips, int clientHeightTwips, int dpi);
+
+}  // namespace veltrim::shell

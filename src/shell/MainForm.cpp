@@ -1,0 +1,124 @@
+#include "MainForm.h"
+
+#include <vector>
+
+#include "Application.h"
+#include "ApplicationTitle.h"
+#include "ControlIds.h"
+
+namespace veltrim::shell {
+
+namespace {
+
+constexpr int kClientWidth = 3915;
+constexpr int kClientHeight = 1575;
+
+constexpr DWORD kButton = WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON;
+
+// In tab order.
+const std::vector<ControlLayout>& MainLayout() {
+  static const std::vector<ControlLayout> layout = {
+      {kWebAddress, "EDIT", "http://", 240, 480, 3375, 285,
+       WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, FontStyle::Regular},
+      {kWebLabel, "STATIC", "Type website to fix below", 240, 240, 3615, 255,
+       WS_VISIBLE | SS_LEFT | SS_NOPREFIX, 0, FontStyle::Regular},
+      {kCancel, "BUTTON", "Cancel", 240, 960, 1575, 495, kButton, 0, FontStyle::Regular},
+      {kFixItButton, "BUTTON", "Fix It", 2040, 960, 1575, 495, kButton, 0, FontStyle::Regular},
+      {kProgress, "STATIC", "Fixing.....", 240, 360, 1095, 375, SS_LEFT | SS_NOPREFIX, 0,
+       FontStyle::Bold},
+      {kProgressItem, "STATIC", "", 1920, 360, 1695, 375, SS_LEFT | SS_NOPREFIX, 0,
+       FontStyle::BoldItalic},
+  };
+  return layout;
+}
+
+HICON LoadAppIcon(int size) {
+  return static_cast<HICON>(::LoadImageA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(kAppIcon),
+                                         IMAGE_ICON, size, size, LR_DEFAULTCOLOR | LR_SHARED));
+}
+
+}  // namespace
+
+void MainForm::Show() {
+  HICON icon = LoadAppIcon(::GetSystemMetrics(SM_CXICON));
+  HICON smallIcon = LoadAppIcon(::GetSystemMetrics(SM_CXSMICON));
+  Register(kMainClass, icon, smallIcon);
+  CreateTopLevel(kMainClass, platform::kApplicationTitle,
+                 WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, WS_EX_CONTROLPARENT);
+  // Set on the window as well, where the task bar and Alt+Tab ask for it.
+  ::SendMessageA(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+  ::SendMessageA(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon));
+  ::ShowWindow(Handle(), SW_SHOW);
+  ::SetFocus(Control(kWebAddress));
+}
+
+LRESULT MainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_CREATE:
+      OnCreate();
+      return 0;
+    case WM_COMMAND:
+      OnCommand(LOWORD(wParam));
+      return 0;
+    case WM_DESTROY:
+      OnDestroy();
+      return 0;
+  }
+  return Default(message, wParam, lParam);
+}
+
+void MainForm::OnCreate() {
+  WindowOpened();
+  int dpi = ScreenDpi();
+  fonts_ = std::make_unique<Fonts>(dpi);
+  CreateControls(Handle(), MainLayout(), dpi, *fonts_);
+  CentreOnScreen(Handle(), kClientWidth, kClientHeight, dpi);
+}
+
+void MainForm::OnCommand(int id) {
+  // The message boxes of a running fix dispatch messages; a click that waited in the queue
+  // must not start a second fix or close the window under the first.
+  if (fixing_) return;
+  if (id == kCancel) {
+    ::DestroyWindow(Handle());
+  } else if (id == kFixItButton) {
+    fixing_ = true;
+    RunFix(*this, platform::SystemPlatform(), App().HostsHandler, App().LmHostsHandler);
+    fixing_ = false;
+  }
+}
+
+void MainForm::OnDestroy() { WindowClosed(); }
+
+std::string MainForm::AddressText() {
+  HWND box = Control(kWebAddress);
+  std::string text(static_cast<size_t>(::GetWindowTextLengthA(box)), '\0');
+  int length = ::GetWindowTextA(box, text.data(), static_cast<int>(text.size() + 1));
+  text.resize(static_cast<size_t>(length));
+  return text;
+}
+
+void MainForm::ShowWorkingState() {
+  ::ShowWindow(Control(kWebLabel), SW_HIDE);
+  ::ShowWindow(Control(kWebAddress), SW_HIDE);
+  ::EnableWindow(Control(kFixItButton), FALSE);
+  ::ShowWindow(Control(kProgress), SW_SHOW);
+  ::ShowWindow(Control(kProgressItem), SW_SHOW);
+  ::UpdateWindow(Handle());
+}
+
+void MainForm::SetProgressItem(const std::string& caption) {
+  HWND label = Control(kProgressItem);
+  ::SetWindowTextA(label, caption.c_str());
+  // The fix keeps the window from processing messages, so the label is painted now.
+  ::RedrawWindow(label, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+}
+
+void MainForm::TakeFocus() {
+  ::SetForegroundWindow(Handle());
+  ::SetActiveWindow(Handle());
+}
+
+void MainForm::Close() { ::DestroyWindow(Handle()); }
+
+}  // namespace veltrim::shell

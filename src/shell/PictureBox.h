@@ -1,0 +1,14 @@
+// A control that shows a picture stretched over its client area and can take the focus.
+#pragma once
+
+#include <windows.h>
+
+namespace veltrim::shell {
+
+inline constexpr char kPictureBoxClass[] = "VeltrimPictureBox";
+
+void RegisterPictureBox();
+// The box shows `bitmap` but does not own it.
+void SetPicture(HWND box, HBITMAP bitmap);
+
+}  // namespace veltrim::shell

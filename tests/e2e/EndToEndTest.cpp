@@ -1,0 +1,411 @@
+// Veltrim.exe as a user meets it, under Wine: each test is one scenario in a prefix of its own,
+// with stand-ins for ipconfig.exe and iexplore.exe that record how they were started.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <sstream>
+
+#include "ControlIds.h"
+#include "UiDriver.h"
+#include "Win32Error.h"
+
+namespace veltrim::e2e {
+namespace {
+
+using namespace shell;
+
+const std::string kEtc = "C:\\windows\\system32\\drivers\\etc\\";
+const std::string kHostsPath = kEtc + "hosts";
+const std::string kLmHostsPath = kEtc + "lmhosts";
+const std::string kBrowser = "C:\\Program Files\\Internet Explorer\\iexplore.exe";
+const std::string kHosts = "127.0.0.1 localhost\r\n::1 localhost\r\n10.0.0.1 www.example.com\r\n";
+const std::string kLmHosts = "10.0.0.2 EXAMPLE #PRE\r\n10.0.0.3 example.com\r\n";
+const std::string kReactivate =
+    "You may now reactivate any web acceleration software that you use.";
+
+std::string ReadFileBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void WriteFileBytes(const std::string& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+bool Exists(const std::string& path) {
+  return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::vector<std::string> StartedPrograms() {
+  std::vector<std::string> lines;
+  const char* log = std::getenv("VELTRIM_STARTED_LOG");
+  if (log == nullptr) return lines;
+  std::istringstream in(ReadFileBytes(log));
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+// A control's box in twips, in the window's client area.
+struct Box {
+  int id;
+  int left, top, width, height;
+};
+
+int Px(int twips, int dpi) { return ::MulDiv(twips, dpi, 1440); }
+
+// The splash's frame holds most controls; their boxes are relative to it.
+constexpr int kFrameLeft = 120;
+constexpr int kFrameTop = 0;
+
+void ExpectBox(HWND window, const Box& box, int dpi, bool inFrame) {
+  ControlState state = Inspect(window, box.id);
+  int left = Px(box.left, dpi) + (inFrame ? Px(kFrameLeft, dpi) : 0);
+  int top = Px(box.top, dpi) + (inFrame ? Px(kFrameTop, dpi) : 0);
+  EXPECT_EQ(state.rect.left, left) << "control " << box.id;
+  EXPECT_EQ(state.rect.top, top) << "control " << box.id;
+  EXPECT_EQ(state.rect.right - state.rect.left, Px(box.width, dpi)) << "control " << box.id;
+  EXPECT_EQ(state.rect.bottom - state.rect.top, Px(box.height, dpi)) << "control " << box.id;
+}
+
+void ExpectCentredClient(HWND window, int widthTwips, int heightTwips, int dpi) {
+  RECT client = ClientRectOnScreen(window);
+  EXPECT_EQ(client.right - client.left, Px(widthTwips, dpi));
+  EXPECT_EQ(client.bottom - client.top, Px(heightTwips, dpi));
+  RECT outer;
+  ::GetWindowRect(window, &outer);
+  EXPECT_NEAR((outer.left + outer.right) / 2, ::GetSystemMetrics(SM_CXSCREEN) / 2, 1);
+  EXPECT_NEAR((outer.top + outer.bottom) / 2, ::GetSystemMetrics(SM_CYSCREEN) / 2, 1);
+}
+
+void ExpectSplash(HWND splash, int dpi) {
+  ExpectCentredClient(splash, 8490, 4995, dpi);
+  LONG_PTR style = ::GetWindowLongPtrA(splash, GWL_STYLE);
+  LONG_PTR exStyle = ::GetWindowLongPtrA(splash, GWL_EXSTYLE);
+  EXPECT_EQ(style & WS_CAPTION, WS_DLGFRAME) << "a dialog frame without title bar";
+  EXPECT_EQ(style & (WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME), 0);
+  EXPECT_NE(exStyle & WS_EX_TOOLWINDOW, 0) << "kept out of the task bar";
+  EXPECT_EQ(::GetSystemMenu(splash, FALSE), nullptr);
+
+  ExpectBox(splash, {kFrame1, 120, 0, 8280, 4890}, dpi, false);
+  ExpectBox(splash, {kCommand2, 4560, 4320, 1335, 375}, dpi, false);
+  for (const Box& box : {Box{kPicture1, 0, 120, 8235, 1410}, Box{kLabel5, 360, 2160, 7455, 255},
+                         Box{kLabel1, 3600, 2640, 1095, 255}, Box{kLabel2, 360, 3000, 7455, 855},
+                         Box{kLabel3, 360, 3960, 7455, 255},
+                         Box{kCommand1, 2400, 4320, 1335, 375}}) {
+    ExpectBox(splash, box, dpi, true);
+  }
+  // The title labels size themselves to their text: "Veltrim" keeps its right edge, the
+  // version its left.
+  ControlState title = Inspect(splash, kLabel4);
+  ControlState version = Inspect(splash, kLblVersion);
+  EXPECT_EQ(title.rect.right, Px(kFrameLeft, dpi) + Px(2940, dpi) + Px(870, dpi));
+  EXPECT_EQ(title.rect.top, Px(1680, dpi));
+  EXPECT_EQ(version.rect.left, Px(kFrameLeft, dpi) + Px(3960, dpi));
+  EXPECT_LT(title.rect.right, version.rect.left);
+
+  EXPECT_EQ(title.text, "Veltrim");
+  EXPECT_EQ(version.text, "Version 1.0.0");
+  EXPECT_EQ(Inspect(splash, kLabel5).text,
+            "Please close all web acceleration programs prior to using this application.");
+  EXPECT_EQ(Inspect(splash, kLabel1).text, "Warning");
+  EXPECT_EQ(Inspect(splash, kLabel2).text,
+            "This software is provided as is, with no support or warranty of any kind. The use "
+            "of this software is not endorsed by Microsoft Corporation, and we accept no "
+            "responsibility for loss of data or damage to your system which may result from the "
+            "use of this software. By using this software you agree to the above terms. If you "
+            "do not agree to the above terms press ESC to exit from the program.");
+  EXPECT_EQ(Inspect(splash, kLabel3).text,
+            "If you agree to the above terms please click continue otherwise click exit.");
+  EXPECT_EQ(Inspect(splash, kCommand1).text, "Continue");
+  EXPECT_EQ(Inspect(splash, kCommand2).text, "Exit");
+  EXPECT_EQ(FocusOf(splash), ::GetDlgItem(splash, kPicture1));
+  // Only the picture and the two buttons take the focus, in that order.
+  HWND first = ::GetNextDlgTabItem(splash, nullptr, FALSE);
+  EXPECT_EQ(first, ::GetDlgItem(splash, kPicture1));
+  HWND second = ::GetNextDlgTabItem(splash, first, FALSE);
+  EXPECT_EQ(second, ::GetDlgItem(splash, kCommand1));
+  HWND third = ::GetNextDlgTabItem(splash, second, FALSE);
+  EXPECT_EQ(third, ::GetDlgItem(splash, kCommand2));
+  EXPECT_EQ(::GetNextDlgTabItem(splash, third, FALSE), first);
+}
+
+void ExpectMainEntryState(HWND main, int dpi) {
+  ExpectCentredClient(main, 3915, 1575, dpi);
+  char caption[64];
+  ::GetWindowTextA(main, caption, static_cast<int>(std::size(caption)));
+  EXPECT_STREQ(caption, "Veltrim");
+  LONG_PTR style = ::GetWindowLongPtrA(main, GWL_STYLE);
+  EXPECT_EQ(style & WS_OVERLAPPEDWINDOW, WS_OVERLAPPEDWINDOW);
+  EXPECT_NE(::SendMessageA(main, WM_GETICON, ICON_BIG, 0), 0);
+  EXPECT_NE(::SendMessageA(main, WM_GETICON, ICON_SMALL, 0), 0);
+  for (const Box& box : {Box{kWebLabel, 240, 240, 3615, 255}, Box{kWebAddress, 240, 480, 3375, 285},
+                         Box{kCancel, 240, 960, 1575, 495}, Box{kFixItButton, 2040, 960, 1575, 495},
+                         Box{kProgress, 240, 360, 1095, 375},
+                         Box{kProgressItem, 1920, 360, 1695, 375}}) {
+    ExpectBox(main, box, dpi, false);
+  }
+  struct Expected {
+    int id;
+    const char* text;
+    bool visible;
+  };
+  for (const Expected& e : {Expected{kWebLabel, "Type website to fix below", true},
+                            Expected{kWebAddress, "http://", true}, Expected{kCancel, "Cancel", true},
+                            Expected{kFixItButton, "Fix It", true},
+                            Expected{kProgress, "Fixing.....", false},
+                            Expected{kProgressItem, "", false}}) {
+    ControlState state = Inspect(main, e.id);
+    EXPECT_EQ(state.text, e.text) << "control " << e.id;
+    EXPECT_EQ(state.visible, e.visible) << "control " << e.id;
+    EXPECT_TRUE(state.enabled) << "control " << e.id;
+  }
+  EXPECT_EQ(FocusOf(main), ::GetDlgItem(main, kWebAddress));
+}
+
+void ExpectWorkingState(HWND main, const char* step) {
+  EXPECT_FALSE(Inspect(main, kWebLabel).visible);
+  EXPECT_FALSE(Inspect(main, kWebAddress).visible);
+  EXPECT_FALSE(Inspect(main, kFixItButton).enabled);
+  EXPECT_TRUE(Inspect(main, kCancel).enabled);
+  EXPECT_TRUE(Inspect(main, kProgress).visible);
+  ControlState item = Inspect(main, kProgressItem);
+  EXPECT_TRUE(item.visible);
+  EXPECT_EQ(item.text, step);
+}
+
+class EndToEnd : public ::testing::Test {
+ protected:
+  // The host files are laid out before the program starts; a test may change them further
+  // before it presses "Fix It".
+  void SetUp() override {
+    WriteFileBytes(kHostsPath, kHosts);
+    WriteFileBytes(kLmHostsPath, kLmHosts);
+    program_ = std::make_unique<Program>();
+  }
+
+  // Starts the program and continues from the disclaimer to the main window.
+  HWND OpenMain() {
+    HWND splash = program_->WaitForWindow(kSplashClass);
+    EXPECT_NE(splash, nullptr);
+    Click(splash, kCommand1);
+    HWND main = program_->WaitForWindow(kMainClass);
+    EXPECT_NE(main, nullptr);
+    ::Sleep(300);
+    return main;
+  }
+
+  // Types the address, presses "Fix It" and waits for the question.
+  MessageBoxState Fix(HWND main, const std::string& address) {
+    Type(main, kWebAddress, address);
+    Click(main, kFixItButton);
+    return program_->WaitForMessageBox();
+  }
+
+  void ExpectHostFilesUntouched() {
+    EXPECT_EQ(ReadFileBytes(kHostsPath), kHosts);
+    EXPECT_EQ(ReadFileBytes(kLmHostsPath), kLmHosts);
+  }
+
+  void ExpectOkMessage(const std::string& text) {
+    MessageBoxState box = program_->WaitForMessageBox();
+    EXPECT_EQ(box.caption, "Veltrim");
+    EXPECT_EQ(box.text, text);
+    EXPECT_EQ(box.buttons, std::vector<std::string>{"OK"});
+    EXPECT_FALSE(box.hasIcon);
+    Answer(box, IDOK);
+  }
+
+  void ExpectFixReported(const std::string& answerText, int answer) {
+    auto clicked = std::chrono::steady_clock::now();
+    HWND main = program_->WaitForWindow(kMainClass);
+    Type(main, kWebAddress, "http://www.example.com/page");
+    Click(main, kFixItButton);
+    MessageBoxState question = program_->WaitForMessageBox();
+    auto waited = std::chrono::duration_cast<std::chrono::milliseconds>(
+                      std::chrono::steady_clock::now() - clicked)
+                      .count();
+    EXPECT_GE(waited, 4000);
+    EXPECT_LT(waited, 7000);
+    EXPECT_EQ(question.caption, "Veltrim");
+    EXPECT_EQ(question.text, "Did the Page load successfully?");
+    EXPECT_EQ(question.buttons, (std::vector<std::string>{"&Yes", "&No"}));
+    EXPECT_FALSE(question.hasIcon);
+    ExpectWorkingState(main, "Completed");
+    Screenshot(main, "main-working");
+    Answer(question, answer);
+    ExpectOkMessage(answerText + "\r\n\r\n" + kReactivate);
+    EXPECT_TRUE(program_->WaitForExit());
+    EXPECT_EQ(StartedPrograms(),
+              (std::vector<std::string>{
+                  "ipconfig.exe|0|C:\\windows\\system32\\ipconfig.exe /flushdns",
+                  "iexplore.exe|3|\"" + kBrowser + "\" http://www.example.com/page"}));
+  }
+
+  std::unique_ptr<Program> program_;
+};
+
+TEST_F(EndToEnd, DisclaimerExit) {
+  HWND splash = program_->WaitForWindow(kSplashClass);
+  ASSERT_NE(splash, nullptr);
+  ExpectSplash(splash, 96);
+  Screenshot(splash, "disclaimer-96dpi");
+  Click(splash, kCommand2);
+  EXPECT_TRUE(program_->WaitForExit());
+  ExpectHostFilesUntouched();
+  EXPECT_TRUE(StartedPrograms().empty());
+}
+
+TEST_F(EndToEnd, DisclaimerEscapeWhicheverControlHasFocus) {
+  HWND splash = program_->WaitForWindow(kSplashClass);
+  ASSERT_NE(splash, nullptr);
+  // Keys go to the control with the focus; Escape on the last button closes the screen too.
+  PressKey(::GetDlgItem(splash, kCommand2), VK_RETURN);
+  EXPECT_FALSE(program_->WaitForExit(500));
+  PressKey(::GetDlgItem(splash, kCommand2), VK_ESCAPE);
+  EXPECT_TRUE(program_->WaitForExit());
+  ExpectHostFilesUntouched();
+}
+
+TEST_F(EndToEnd, ContinueThenCancel) {
+  HWND main = OpenMain();
+  EXPECT_EQ(program_->WaitForWindow(kSplashClass, 0), nullptr) << "the disclaimer closed";
+  ExpectMainEntryState(main, 96);
+  Screenshot(main, "main-96dpi");
+  Click(main, kCancel);
+  EXPECT_TRUE(program_->WaitForExit());
+  ExpectHostFilesUntouched();
+}
+
+TEST_F(EndToEnd, EscapeClosesTheMainWindow) {
+  HWND main = OpenMain();
+  PressKey(::GetDlgItem(main, kWebAddress), VK_ESCAPE);
+  EXPECT_TRUE(program_->WaitForExit());
+  ExpectHostFilesUntouched();
+}
+
+TEST_F(EndToEnd, CloseBoxClosesTheMainWindow) {
+  HWND main = OpenMain();
+  ::PostMessageA(main, WM_SYSCOMMAND, SC_CLOSE, 0);
+  EXPECT_TRUE(program_->WaitForExit());
+  ExpectHostFilesUntouched();
+}
+
+TEST_F(EndToEnd, InvalidWebAddress) {
+  HWND main = OpenMain();
+  // Enter presses nothing: "Fix It" is not a default button.
+  PressKey(::GetDlgItem(main, kWebAddress), VK_RETURN);
+  EXPECT_FALSE(program_->ShowsMessageBoxWithin(700));
+  for (const char* typed : {"http://", "", "http:///a"}) {
+    Type(main, kWebAddress, typed);
+    Click(main, kFixItButton);
+    ExpectOkMessage("Invalid web address");
+    ::Sleep(200);
+    EXPECT_TRUE(Inspect(main, kWebAddress).visible);
+    EXPECT_TRUE(Inspect(main, kFixItButton).enabled);
+    EXPECT_EQ(Inspect(main, kWebAddress).text, typed);
+  }
+  Click(main, kCancel);
+  EXPECT_TRUE(program_->WaitForExit());
+  ExpectHostFilesUntouched();
+  EXPECT_TRUE(StartedPrograms().empty());
+}
+
+TEST_F(EndToEnd, FixAnsweredYes) {
+  OpenMain();
+  ExpectFixReported("The correction will remain within the system.", IDYES);
+  EXPECT_EQ(ReadFileBytes(kHostsPath),
+            "127.0.0.1 localhost\r\n::1 localhost\r\n#10.0.0.1 www.example.com\r\n");
+  EXPECT_EQ(ReadFileBytes(kLmHostsPath), "10.0.0.2 EXAMPLE #PRE\r\n#10.0.0.3 example.com\r\n");
+}
+
+TEST_F(EndToEnd, FixAnsweredNo) {
+  OpenMain();
+  ExpectFixReported("The problem is not DNS related.", IDNO);
+  EXPECT_EQ(ReadFileBytes(kHostsPath),
+            "127.0.0.1 localhost\r\n::1 localhost\r\n#10.0.0.1 www.example.com\r\n");
+}
+
+TEST_F(EndToEnd, MissingLmHosts) {
+  ::DeleteFileA(kLmHostsPath.c_str());
+  OpenMain();
+  ExpectFixReported("The correction will remain within the system.", IDYES);
+  EXPECT_FALSE(Exists(kLmHostsPath));
+  EXPECT_EQ(ReadFileBytes(kHostsPath),
+            "127.0.0.1 localhost\r\n::1 localhost\r\n#10.0.0.1 www.example.com\r\n");
+}
+
+TEST_F(EndToEnd, HostsFileTooLong) {
+  std::string big;
+  for (int i = 0; i < 201; ++i) big += "10.0.0.1 example.com\r\n";
+  WriteFileBytes(kHostsPath, big);
+  HWND main = OpenMain();
+  Type(main, kWebAddress, "example.com");
+  Click(main, kFixItButton);
+  ExpectOkMessage(kHostsPath +
+                  " has more than 200 lines; Veltrim can repair host files of up to 200 lines.");
+  EXPECT_TRUE(program_->WaitForExit());
+  EXPECT_EQ(ReadFileBytes(kHostsPath), big);
+  EXPECT_EQ(ReadFileBytes(kLmHostsPath), kLmHosts);
+  EXPECT_EQ(StartedPrograms(), std::vector<std::string>{
+                                   "ipconfig.exe|0|C:\\windows\\system32\\ipconfig.exe /flushdns"});
+}
+
+// The scenario script makes the hosts file immutable on the Linux side before this runs.
+TEST_F(EndToEnd, HostsFileMayNotBeWritten) {
+  const std::string before = ReadFileBytes(kHostsPath);
+  ASSERT_NE(before, kHosts) << "the hosts file was not protected";
+  HWND main = OpenMain();
+  Type(main, kWebAddress, "example.com");
+  Click(main, kFixItButton);
+  ExpectOkMessage("Could not open for writing " + kHostsPath + ".\r\n\r\nError 5: " +
+                  platform::DescribeError(ERROR_ACCESS_DENIED));
+  EXPECT_TRUE(program_->WaitForExit());
+  EXPECT_EQ(ReadFileBytes(kHostsPath), before);
+  EXPECT_EQ(ReadFileBytes(kLmHostsPath), kLmHosts);
+  EXPECT_EQ(StartedPrograms().size(), 1u);
+}
+
+TEST_F(EndToEnd, MissingBrowser) {
+  ASSERT_TRUE(::DeleteFileA(kBrowser.c_str()));
+  HWND main = OpenMain();
+  Type(main, kWebAddress, "example.com");
+  Click(main, kFixItButton);
+  ExpectOkMessage("Could not start " + kBrowser + ".\r\n\r\nError 2: " +
+                  platform::DescribeError(ERROR_FILE_NOT_FOUND));
+  EXPECT_TRUE(program_->WaitForExit());
+  EXPECT_EQ(ReadFileBytes(kHostsPath),
+            "127.0.0.1 localhost\r\n::1 localhost\r\n#10.0.0.1 www.example.com\r\n");
+  EXPECT_EQ(StartedPrograms().size(), 1u);
+}
+
+}  // namespace
+
+// At 150 % the program lays itself out at 144 DPI; the scenario script sets LogPixels first.
+TEST(EndToEndHighDpi, LayoutAt144Dpi) {
+  HDC screen = ::GetDC(nullptr);
+  int dpi = ::GetDeviceCaps(screen, LOGPIXELSY);
+  ::ReleaseDC(nullptr, screen);
+  ASSERT_EQ(dpi, 144) << "LogPixels was not set";
+  Program program;
+  HWND splash = program.WaitForWindow(shell::kSplashClass);
+  ASSERT_NE(splash, nullptr);
+  ExpectSplash(splash, 144);
+  Screenshot(splash, "disclaimer-144dpi");
+  Click(splash, shell::kCommand1);
+  HWND main = program.WaitForWindow(shell::kMainClass);
+  ASSERT_NE(main, nullptr);
+  ::Sleep(300);
+  ExpectMainEntryState(main, 144);
+  Screenshot(main, "main-144dpi");
+  Click(main, shell::kCancel);
+  EXPECT_TRUE(program.WaitForExit());
+}
+
+}  // namespace veltrim::e2e

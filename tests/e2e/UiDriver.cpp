@@ -1,0 +1,212 @@
+#include "UiDriver.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace veltrim::e2e {
+
+namespace {
+
+constexpr DWORD kPollMs = 50;
+
+// Reads positions in real pixels, as the DPI-aware program lays itself out.
+const bool kDpiAware = ::SetProcessDPIAware() != FALSE;
+
+std::string TextOf(HWND window) {
+  char buffer[4096];
+  LRESULT length = ::SendMessageA(window, WM_GETTEXT, std::size(buffer),
+                                  reinterpret_cast<LPARAM>(buffer));
+  return std::string(buffer, static_cast<size_t>(length));
+}
+
+struct Search {
+  DWORD processId;
+  const char* windowClass;
+  HWND found;
+};
+
+BOOL CALLBACK Match(HWND window, LPARAM lParam) {
+  auto* search = reinterpret_cast<Search*>(lParam);
+  DWORD owner = 0;
+  ::GetWindowThreadProcessId(window, &owner);
+  char name[64];
+  if (owner == search->processId && ::IsWindowVisible(window) &&
+      ::GetClassNameA(window, name, static_cast<int>(std::size(name))) > 0 &&
+      std::string(name) == search->windowClass) {
+    search->found = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+}  // namespace
+
+Program::Program() {
+  char self[MAX_PATH];
+  ::GetModuleFileNameA(nullptr, self, static_cast<DWORD>(std::size(self)));
+  std::string folder(self);
+  folder.erase(folder.rfind('\\'));
+  std::string program = folder + "\\Veltrim.exe";
+  std::string commandLine = "\"" + program + "\"";
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION info = {};
+  if (!::CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        folder.c_str(), &startup, &info)) {
+    ADD_FAILURE() << "cannot start " << program << ": " << ::GetLastError();
+    return;
+  }
+  ::CloseHandle(info.hThread);
+  process_.Reset(info.hProcess);
+  processId_ = info.dwProcessId;
+  ::WaitForInputIdle(info.hProcess, 10000);
+}
+
+Program::~Program() {
+  if (process_.IsValid() && ::WaitForSingleObject(process_.Get(), 0) == WAIT_TIMEOUT) {
+    ::TerminateProcess(process_.Get(), 1);
+  }
+}
+
+HWND Program::FindTopLevel(const char* windowClass) const {
+  Search search{processId_, windowClass, nullptr};
+  ::EnumWindows(Match, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+HWND Program::WaitForWindow(const char* windowClass, DWORD timeoutMs) const {
+  for (DWORD waited = 0; waited <= timeoutMs; waited += kPollMs) {
+    if (HWND window = FindTopLevel(windowClass)) return window;
+    ::Sleep(kPollMs);
+  }
+  return nullptr;
+}
+
+bool Program::ShowsMessageBoxWithin(DWORD timeoutMs) const {
+  return WaitForWindow("#32770", timeoutMs) != nullptr;
+}
+
+MessageBoxState Program::WaitForMessageBox(DWORD timeoutMs) const {
+  MessageBoxState state{};
+  state.handle = WaitForWindow("#32770", timeoutMs);
+  if (state.handle == nullptr) {
+    ADD_FAILURE() << "no message box";
+    return state;
+  }
+  ::Sleep(200);  // lets the box finish laying itself out
+  state.caption = TextOf(state.handle);
+  state.text = TextOf(::GetDlgItem(state.handle, 0xFFFF));
+  for (int id : {IDOK, IDCANCEL, IDABORT, IDRETRY, IDIGNORE, IDYES, IDNO}) {
+    HWND button = ::GetDlgItem(state.handle, id);
+    if (button != nullptr && ::IsWindowVisible(button)) state.buttons.push_back(TextOf(button));
+  }
+  // The icon is a static control, id 20 on Windows and 1088 on Wine, that may be there empty.
+  for (int id : {20, 1088}) {
+    HWND icon = ::GetDlgItem(state.handle, id);
+    if (icon != nullptr && ::IsWindowVisible(icon) && ::SendMessageA(icon, STM_GETICON, 0, 0)) {
+      state.hasIcon = true;
+    }
+  }
+  return state;
+}
+
+bool Program::WaitForExit(DWORD timeoutMs) const {
+  return process_.IsValid() && ::WaitForSingleObject(process_.Get(), timeoutMs) == WAIT_OBJECT_0;
+}
+
+ControlState Inspect(HWND window, int id) {
+  HWND control = ::GetDlgItem(window, id);
+  ControlState state{};
+  if (control == nullptr) {
+    ADD_FAILURE() << "no control " << id;
+    return state;
+  }
+  state.text = TextOf(control);
+  ::GetWindowRect(control, &state.rect);
+  ::MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&state.rect), 2);
+  state.visible = ::IsWindowVisible(control) != FALSE;
+  state.enabled = ::IsWindowEnabled(control) != FALSE;
+  return state;
+}
+
+RECT ClientRectOnScreen(HWND window) {
+  RECT rect;
+  ::GetClientRect(window, &rect);
+  ::MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&rect), 2);
+  return rect;
+}
+
+HWND FocusOf(HWND window) {
+  GUITHREADINFO info = {};
+  info.cbSize = sizeof(info);
+  ::GetGUIThreadInfo(::GetWindowThreadProcessId(window, nullptr), &info);
+  return info.hwndFocus;
+}
+
+void Click(HWND window, int id) {
+  // Posted, not sent: the click may open a message box, which would block a sender.
+  ::PostMessageA(::GetDlgItem(window, id), BM_CLICK, 0, 0);
+}
+
+void PressKey(HWND target, WPARAM key) {
+  UINT scan = ::MapVirtualKeyA(static_cast<UINT>(key), MAPVK_VK_TO_VSC);
+  ::PostMessageA(target, WM_KEYDOWN, key, 1 | (static_cast<LPARAM>(scan) << 16));
+  ::PostMessageA(target, WM_KEYUP, key, 1 | (static_cast<LPARAM>(scan) << 16) | (3LL << 30));
+}
+
+void Type(HWND window, int id, const std::string& text) {
+  ::SendMessageA(::GetDlgItem(window, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+void Answer(const MessageBoxState& box, int buttonId) {
+  ::PostMessageA(::GetDlgItem(box.handle, buttonId), BM_CLICK, 0, 0);
+  // Gone before the next box is looked for, so that it is not taken for that one.
+  for (DWORD waited = 0; ::IsWindow(box.handle) && waited < 10000; waited += kPollMs) {
+    ::Sleep(kPollMs);
+  }
+}
+
+void Screenshot(HWND window, const std::string& name) {
+  const char* folder = std::getenv("VELTRIM_SHOTS");
+  if (folder == nullptr) return;
+  ::RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  ::Sleep(300);
+  RECT rect;
+  ::GetWindowRect(window, &rect);
+  int width = rect.right - rect.left;
+  int height = rect.bottom - rect.top;
+  HDC screen = ::GetDC(nullptr);
+  HDC memory = ::CreateCompatibleDC(screen);
+  BITMAPINFO info = {};
+  info.bmiHeader.biSize = sizeof(info.bmiHeader);
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 24;
+  void* bits = nullptr;
+  HBITMAP bitmap = ::CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ old = ::SelectObject(memory, bitmap);
+  ::BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
+  ::GdiFlush();
+  DWORD stride = (static_cast<DWORD>(width) * 3 + 3) & ~3u;
+  DWORD imageSize = stride * static_cast<DWORD>(height);
+  BITMAPFILEHEADER file = {};
+  file.bfType = 0x4D42;
+  file.bfOffBits = sizeof(file) + sizeof(info.bmiHeader);
+  file.bfSize = file.bfOffBits + imageSize;
+  std::string path = std::string(folder) + "\\" + name + ".bmp";
+  if (FILE* out = std::fopen(path.c_str(), "wb")) {
+    std::fwrite(&file, sizeof(file), 1, out);
+    std::fwrite(&info.bmiHeader, sizeof(info.bmiHeader), 1, out);
+    std::fwrite(bits, 1, imageSize, out);
+    std::fclose(out);
+  }
+  ::SelectObject(memory, old);
+  ::DeleteObject(bitmap);
+  ::DeleteDC(memory);
+  ::ReleaseDC(nullptr, screen);
+}
+
+}  // namespace veltrim::e2e

@@ -1,0 +1,59 @@
+// Drives a running Veltrim.exe from outside, as a user would: finds its windows, reads its
+// controls and message boxes, clicks, types and presses keys.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "Win32Handle.h"
+
+namespace veltrim::e2e {
+
+struct ControlState {
+  std::string text;
+  RECT rect;  // in the parent's client area
+  bool visible;
+  bool enabled;
+};
+
+struct MessageBoxState {
+  HWND handle;
+  std::string caption;
+  std::string text;
+  std::vector<std::string> buttons;  // in the order of their ids: OK, Yes, No...
+  bool hasIcon;
+};
+
+class Program {
+ public:
+  // Starts Veltrim.exe from the driver's own folder.
+  Program();
+  ~Program();
+
+  // The visible top-level window of `windowClass`, or nullptr after the timeout.
+  HWND WaitForWindow(const char* windowClass, DWORD timeoutMs = 10000) const;
+  // The next message box, or a failed test after the timeout.
+  MessageBoxState WaitForMessageBox(DWORD timeoutMs = 15000) const;
+  // True if a message box shows up within the time.
+  bool ShowsMessageBoxWithin(DWORD timeoutMs) const;
+  bool WaitForExit(DWORD timeoutMs = 10000) const;
+
+ private:
+  HWND FindTopLevel(const char* windowClass) const;
+  platform::AutoCloseHandle process_;
+  DWORD processId_ = 0;
+};
+
+ControlState Inspect(HWND window, int id);
+RECT ClientRectOnScreen(HWND window);
+HWND FocusOf(HWND window);
+void Click(HWND window, int id);
+void PressKey(HWND target, WPARAM key);
+void Type(HWND window, int id, const std::string& text);
+void Answer(const MessageBoxState& box, int buttonId);
+// Saves a picture of the window to the folder that VELTRIM_SHOTS names, as NAME.bmp.
+void Screenshot(HWND window, const std::string& name);
+
+}  // namespace veltrim::e2e

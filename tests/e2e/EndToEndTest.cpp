@@ -225,6 +225,11 @@ class EndToEnd : public ::testing::Test {
     HWND main = program_->WaitForWindow(kMainClass);
     Type(main, kWebAddress, "http://www.example.com/page");
     Click(main, kFixItButton);
+    // The program waits for the browser with "Completed" showing.
+    for (int tries = 0; tries < 30 && LabelText(main, kProgressItem) != "Completed"; ++tries) {
+      ::Sleep(100);
+    }
+    Screenshot(main, "main-working", false);
     MessageBoxState question = program_->WaitForMessageBox();
     auto waited = std::chrono::duration_cast<std::chrono::milliseconds>(
                       std::chrono::steady_clock::now() - clicked)
@@ -236,7 +241,7 @@ class EndToEnd : public ::testing::Test {
     EXPECT_EQ(question.buttons, (std::vector<std::string>{"&Yes", "&No"}));
     EXPECT_FALSE(question.hasIcon);
     ExpectWorkingState(main, "Completed");
-    Screenshot(main, "main-working");
+    Screenshot(question.handle, "question");
     Answer(question, answer);
     ExpectOkMessage(answerText + "\r\n\r\n" + kReactivate);
     EXPECT_TRUE(program_->WaitForExit());

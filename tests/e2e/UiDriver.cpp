@@ -131,6 +131,12 @@ ControlState Inspect(HWND window, int id) {
   return state;
 }
 
+std::string LabelText(HWND window, int id) {
+  char buffer[256];
+  int length = ::GetWindowTextA(::GetDlgItem(window, id), buffer, static_cast<int>(std::size(buffer)));
+  return std::string(buffer, static_cast<size_t>(length));
+}
+
 RECT ClientRectOnScreen(HWND window) {
   RECT rect;
   ::GetClientRect(window, &rect);
@@ -168,11 +174,13 @@ void Answer(const MessageBoxState& box, int buttonId) {
   }
 }
 
-void Screenshot(HWND window, const std::string& name) {
+void Screenshot(HWND window, const std::string& name, bool repaint) {
   const char* folder = std::getenv("VELTRIM_SHOTS");
   if (folder == nullptr) return;
-  ::RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-  ::Sleep(300);
+  if (repaint) {
+    ::RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    ::Sleep(300);
+  }
   RECT rect;
   ::GetWindowRect(window, &rect);
   int width = rect.right - rect.left;

@@ -47,13 +47,17 @@ class Program {
 };
 
 ControlState Inspect(HWND window, int id);
+// A label's text as the system keeps it, readable while the program is busy and cannot answer
+// messages (an edit box's typed text is not kept there).
+std::string LabelText(HWND window, int id);
 RECT ClientRectOnScreen(HWND window);
 HWND FocusOf(HWND window);
 void Click(HWND window, int id);
 void PressKey(HWND target, WPARAM key);
 void Type(HWND window, int id, const std::string& text);
 void Answer(const MessageBoxState& box, int buttonId);
-// Saves a picture of the window to the folder that VELTRIM_SHOTS names, as NAME.bmp.
-void Screenshot(HWND window, const std::string& name);
+// Saves a picture of the window to the folder that VELTRIM_SHOTS names, as NAME.bmp. A window
+// that is busy cannot repaint on request, so it is taken as it is on the screen.
+void Screenshot(HWND window, const std::string& name, bool repaint = true);
 
 }  // namespace veltrim::e2e

@@ -1,0 +1,117 @@
+// Feeds arbitrary host-file contents and host names through HostFileHandler and checks what the
+// file holds afterwards against a plain model of the repair.
+//
+// Input: one byte of settings (the host name's length in the low four bits, the failing
+// operation in the next three), the host name, then the file's contents.
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "HostFileHandler.h"
+#include "MemoryPlatform.h"
+#include "SystemError.h"
+
+namespace {
+
+using veltrim::fuzz::Fault;
+using veltrim::fuzz::MemoryPlatform;
+
+const std::string kPath = "C:\\Windows\\System32\\drivers\\etc\\hosts";
+
+void Check(bool condition, const char* what) {
+  if (!condition) {
+    std::fprintf(stderr, "property violated: %s\n", what);
+    std::abort();
+  }
+}
+
+// A line ends at CR, CR LF or LF; a last line without an end still counts.
+std::vector<std::string> LinesOf(const std::string& contents) {
+  std::vector<std::string> lines;
+  std::string line;
+  for (std::size_t i = 0; i < contents.size(); ++i) {
+    char c = contents[i];
+    if (c == '\r' || c == '\n') {
+      lines.push_back(line);
+      line.clear();
+      if (c == '\r' && i + 1 < contents.size() && contents[i + 1] == '\n') ++i;
+    } else {
+      line += c;
+    }
+  }
+  if (!line.empty()) lines.push_back(line);
+  return lines;
+}
+
+std::string Upper(std::string text) {
+  for (char& c : text) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  }
+  return text;
+}
+
+std::string Joined(const std::vector<std::string>& lines, const std::string& domain, bool mark) {
+  std::string out;
+  for (const std::string& line : lines) {
+    bool names = !line.empty() && Upper(line).find(Upper(domain)) != std::string::npos;
+    if (mark && names) out += '#';
+    out += line + "\r\n";
+  }
+  return out;
+}
+
+bool IsUtf16(const std::string& contents) {
+  return contents.size() >= 2 && ((contents[0] == '\xFF' && contents[1] == '\xFE') ||
+                                  (contents[0] == '\xFE' && contents[1] == '\xFF'));
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  if (size == 0) return 0;
+  const std::size_t domainLength = std::min<std::size_t>(data[0] & 0x0F, size - 1);
+  const int faultCode = (data[0] >> 4) & 0x07;
+  const Fault fault = faultCode <= static_cast<int>(Fault::Writable) ? static_cast<Fault>(faultCode)
+                                                                     : Fault::None;
+  const std::string domain(reinterpret_cast<const char*>(data) + 1, domainLength);
+  const std::string contents(reinterpret_cast<const char*>(data) + 1 + domainLength,
+                             size - 1 - domainLength);
+
+  MemoryPlatform platform;
+  platform.files[kPath] = contents;
+  platform.fault = fault;
+  veltrim::hostfix::HostFileHandler handler(platform);
+  const std::vector<std::string> lines = LinesOf(contents);
+  const bool tooLong = lines.size() > veltrim::hostfix::HostFileHandler::kCapacity;
+  const bool leftAlone = IsUtf16(contents);
+
+  bool failed = false;
+  try {
+    handler.ProcessFile(kPath, domain);
+  } catch (const std::out_of_range&) {
+    Check(tooLong && !leftAlone, "only a file of more than 200 lines is refused for its length");
+    failed = true;
+  } catch (const veltrim::platform::SystemError&) {
+    Check(fault != Fault::None && !tooLong && !leftAlone, "a write fails only where it was made to");
+    failed = true;
+  }
+  Check(platform.files.size() == 1, "no temporary file is left behind");
+  if (failed || leftAlone) {
+    Check(platform.files[kPath] == contents, "a file that is not repaired stays byte for byte");
+    if (tooLong) Check(handler.SavedLineCount() == 0, "a refused file saves no lines");
+    return 0;
+  }
+  Check(!tooLong && fault == Fault::None, "a refused or failing repair does not report success");
+  Check(platform.files[kPath] == Joined(lines, domain, true),
+        "each line naming the host gains one '#', every line ends in CR LF");
+
+  handler.RestoreFile();
+  Check(platform.files.size() == 1, "no temporary file is left behind by the restore");
+  Check(platform.files[kPath] == Joined(lines, domain, false),
+        "the restore writes back the lines as read");
+  return 0;
+}

@@ -25,15 +25,12 @@ std::string SampleHostsFile() {
 }
 
 struct Sample {
-  Sample() {
-    folder = fs::temp_directory_path() / ("veltrim-bench-" + std::to_string(::getpid()));
+  Sample() : folder(fs::temp_directory_path() / ("veltrim-bench-" + std::to_string(::getpid()))) {
     fs::create_directories(folder);
     path = (folder / "hosts").string();
   }
   ~Sample() { fs::remove_all(folder); }
-  void Reset() const {
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << contents;
-  }
+  void Reset() const { std::ofstream(path, std::ios::binary | std::ios::trunc) << contents; }
   fs::path folder;
   std::string path;
   std::string contents = SampleHostsFile();

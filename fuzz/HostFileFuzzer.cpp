@@ -75,8 +75,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (size == 0) return 0;
   const std::size_t domainLength = std::min<std::size_t>(data[0] & 0x0F, size - 1);
   const int faultCode = (data[0] >> 4) & 0x07;
-  const Fault fault = faultCode <= static_cast<int>(Fault::Writable) ? static_cast<Fault>(faultCode)
-                                                                     : Fault::None;
+  const Fault fault =
+      faultCode <= static_cast<int>(Fault::Writable) ? static_cast<Fault>(faultCode) : Fault::None;
   const std::string domain(reinterpret_cast<const char*>(data) + 1, domainLength);
   const std::string contents(reinterpret_cast<const char*>(data) + 1 + domainLength,
                              size - 1 - domainLength);
@@ -96,7 +96,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Check(tooLong && !leftAlone, "only a file of more than 200 lines is refused for its length");
     failed = true;
   } catch (const veltrim::platform::SystemError&) {
-    Check(fault != Fault::None && !tooLong && !leftAlone, "a write fails only where it was made to");
+    Check(fault != Fault::None && !tooLong && !leftAlone,
+          "a write fails only where it was made to");
     failed = true;
   }
   Check(platform.files.size() == 1, "no temporary file is left behind");

@@ -40,7 +40,8 @@ class MemoryPlatform : public platform::Platform {
   void RemoveFile(const std::string& path) noexcept override { files.erase(path); }
 
   void FailAt(Fault point, const std::string& path) const {
-    if (fault == point) throw platform::SystemError(112, "There is not enough space.", "write", path);
+    if (fault == point)
+      throw platform::SystemError(112, "There is not enough space.", "write", path);
   }
 };
 

@@ -81,8 +81,7 @@ TEST_P(FailingRewrite, LeavesTheFileWholeAndNothingBeside) {
 }
 
 std::string FaultName(const ::testing::TestParamInfo<Fault>& info) {
-  static const char* const names[] = {"AfterCreate", "MidWrite", "AtFlush", "AtClose",
-                                      "AtReplace"};
+  static const char* const names[] = {"AfterCreate", "MidWrite", "AtFlush", "AtClose", "AtReplace"};
   return names[static_cast<int>(info.param)];
 }
 

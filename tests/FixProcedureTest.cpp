@@ -7,6 +7,7 @@
 #include <cstring>
 #include <filesystem>
 #include <stdexcept>
+#include <utility>
 
 #include "SystemError.h"
 #include "TempFolder.h"
@@ -25,7 +26,9 @@ using Log = std::vector<std::string>;
 class RecordingPlatform final : public testing::ForwardingPlatform {
  public:
   RecordingPlatform(Log& log, std::string systemFolder)
-      : ForwardingPlatform(platform::SystemPlatform()), log_(log), folder_(systemFolder) {}
+      : ForwardingPlatform(platform::SystemPlatform()),
+        log_(log),
+        folder_(std::move(systemFolder)) {}
 
   unsigned GetSystemDirectoryA(char* buffer, unsigned capacity) override {
     if (folder_.size() >= capacity) return static_cast<unsigned>(folder_.size() + 1);
@@ -112,24 +115,25 @@ class FixProcedure : public ::testing::Test {
   hostfix::HostFileHandler lmHosts{platform};
 };
 
+const std::string kBrowserStarted =
+    "start C:\\Program Files\\Internet Explorer\\iexplore.exe | "
+    "\"C:\\Program Files\\Internet Explorer\\iexplore.exe\" ";
+
 TEST_F(FixProcedure, FullFixAnsweredYes) {
   const std::string system = folder.Path();
-  EXPECT_EQ(Run("http://www.example.com/page"),
-            (Log{"working state", "progress Flushing DNS",
-                 "start " + system + "\\ipconfig.exe | " + system +
-                     "\\ipconfig.exe /flushdns | hidden",
-                 "progress Clearing Hosts", "progress Completed",
-                 "start C:\\Program Files\\Internet Explorer\\iexplore.exe | "
-                 "\"C:\\Program Files\\Internet Explorer\\iexplore.exe\" "
-                 "http://www.example.com/page | maximized",
-                 "sleep 4000", "focus", "message Did the Page load successfully? [Yes No]",
-                 "message The correction will remain within the system.\r\n\r\nYou may now "
-                 "reactivate any web acceleration software that you use. [OK]",
-                 "close"}));
+  EXPECT_EQ(
+      Run("http://www.example.com/page"),
+      (Log{"working state", "progress Flushing DNS",
+           "start " + system + "\\ipconfig.exe | " + system + "\\ipconfig.exe /flushdns | hidden",
+           "progress Clearing Hosts", "progress Completed",
+           kBrowserStarted + "http://www.example.com/page | maximized", "sleep 4000", "focus",
+           "message Did the Page load successfully? [Yes No]",
+           std::string("message The correction will remain within the system.\r\n\r\n") +
+               "You may now reactivate any web acceleration software that you use. [OK]",
+           "close"}));
   EXPECT_EQ(folder.Read("drivers/etc/hosts"),
             "127.0.0.1 localhost\r\n#10.0.0.1 www.example.com\r\n");
-  EXPECT_EQ(folder.Read("drivers/etc/lmhosts"),
-            "#10.0.0.2 EXAMPLE.COM #PRE\r\n10.0.0.3 other\r\n");
+  EXPECT_EQ(folder.Read("drivers/etc/lmhosts"), "#10.0.0.2 EXAMPLE.COM #PRE\r\n10.0.0.3 other\r\n");
   EXPECT_EQ(hosts.LastDomain(), "example.com");
   EXPECT_EQ(lmHosts.LastFilePath(), system + "\\drivers\\etc\\lmhosts");
 }

@@ -28,8 +28,8 @@ class ReportsFolder final : public testing::ForwardingPlatform {
 };
 
 TEST(GetSystemFolder, ReturnsThePathOrNothing) {
-  for (std::string folder : {std::string("C:\\WINDOWS\\system32"), std::string(255, 'x'),
-                             std::string(256, 'y'), std::string(1000, 'z'), std::string()}) {
+  for (const std::string& folder : {std::string("C:\\WINDOWS\\system32"), std::string(255, 'x'),
+                                    std::string(256, 'y'), std::string(1000, 'z'), std::string()}) {
     ReportsFolder platform(folder);
     EXPECT_EQ(GetSystemFolder(platform), folder) << folder.size() << " characters";
     EXPECT_EQ(platform.calls, folder.size() < 256 ? 1 : 2);

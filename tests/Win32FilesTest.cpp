@@ -17,8 +17,8 @@ namespace veltrim::hostfix {
 namespace {
 
 using platform::SystemError;
-using testing::TempFolder;
 using testing::ReadBytes;
+using testing::TempFolder;
 
 const std::string kBefore = "127.0.0.1 localhost\r\n10.0.0.1 example.com\r\n";
 
@@ -90,9 +90,9 @@ TEST(Win32ProtectedFile, FileThatMayNotBeWrittenFailsUnchanged) {
   } catch (const SystemError& error) {
     EXPECT_EQ(error.Number(), static_cast<unsigned long>(ERROR_ACCESS_DENIED));
     EXPECT_EQ(error.Action(), "open for writing");
-    EXPECT_EQ(std::string(error.what()), "Could not open for writing " + std::string(path) +
-                                             ".\r\n\r\nError 5: " +
-                                             platform::DescribeError(ERROR_ACCESS_DENIED));
+    EXPECT_EQ(std::string(error.what()),
+              "Could not open for writing " + std::string(path) +
+                  ".\r\n\r\nError 5: " + platform::DescribeError(ERROR_ACCESS_DENIED));
   }
   EXPECT_EQ(handler.SavedLineCount(), 2);
   EXPECT_EQ(ReadBytes(path), before);

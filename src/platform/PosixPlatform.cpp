@@ -117,8 +117,8 @@ void PosixPlatform::CheckWritable(const std::string& path) {
 std::unique_ptr<OutputFile> PosixPlatform::CreateFileBeside(const std::string& path) {
   static std::atomic<unsigned> counter{0};
   for (;;) {
-    std::string name = path + "." + std::to_string(::getpid()) + "-" +
-                       std::to_string(++counter) + ".veltrim-new";
+    std::string name =
+        path + "." + std::to_string(::getpid()) + "-" + std::to_string(++counter) + ".veltrim-new";
     int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
     if (fd >= 0) return std::make_unique<PosixOutputFile>(name, fd);
     if (errno != EEXIST) ThrowErrno("create a new file beside", path);

@@ -6,8 +6,8 @@ namespace veltrim::platform {
 
 namespace {
 
-std::string Compose(unsigned long number, const std::string& description,
-                    const std::string& action, const std::string& path) {
+std::string Compose(unsigned long number, const std::string& description, const std::string& action,
+                    const std::string& path) {
   return "Could not " + action + " " + path + ".\r\n\r\nError " + std::to_string(number) + ": " +
          description;
 }

@@ -9,8 +9,7 @@ namespace veltrim::platform {
 class SystemError : public std::runtime_error {
  public:
   // `action` completes "Could not ...", for example "open for writing".
-  SystemError(unsigned long number, std::string description, std::string action,
-              std::string path);
+  SystemError(unsigned long number, std::string description, std::string action, std::string path);
 
   unsigned long Number() const { return number_; }
   const std::string& Description() const { return description_; }

@@ -103,8 +103,8 @@ void Win32Platform::StartProgram(const std::string& program, const std::string& 
 }
 
 MessageAnswer Win32Platform::ShowMessage(const std::string& text, MessageButtons buttons) {
-  UINT style = (buttons == MessageButtons::YesNo ? MB_YESNO : MB_OK) | MB_TASKMODAL |
-               MB_SETFOREGROUND;
+  UINT style =
+      (buttons == MessageButtons::YesNo ? MB_YESNO : MB_OK) | MB_TASKMODAL | MB_SETFOREGROUND;
   int pressed = ::MessageBoxA(nullptr, text.c_str(), kApplicationTitle, style);
   if (pressed == 0) ThrowLastError("show the message", "\"" + text + "\"");
   if (buttons == MessageButtons::Ok) return MessageAnswer::Ok;
@@ -118,13 +118,13 @@ void Win32Platform::ToUpper(std::string& text) {
 bool Win32Platform::IsOrdinaryFile(const std::string& path) {
   DWORD attributes = ::GetFileAttributesA(path.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) return false;
-  return (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN |
-                        FILE_ATTRIBUTE_SYSTEM)) == 0;
+  return (attributes &
+          (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) == 0;
 }
 
 std::string Win32Platform::ReadFile(const std::string& path) {
-  AutoCloseHandle file(OpenRetrying(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                    OPEN_EXISTING));
+  AutoCloseHandle file(
+      OpenRetrying(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING));
   if (!file.IsValid()) ThrowLastError("open for reading", path);
   std::string contents;
   char buffer[16384];
@@ -140,9 +140,8 @@ std::string Win32Platform::ReadFile(const std::string& path) {
 }
 
 void Win32Platform::CheckWritable(const std::string& path) {
-  AutoCloseHandle file(OpenRetrying(path, GENERIC_WRITE,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                    OPEN_EXISTING));
+  AutoCloseHandle file(OpenRetrying(
+      path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING));
   if (!file.IsValid()) ThrowLastError("open for writing", path);
 }
 

@@ -48,12 +48,13 @@ void Repair(FixView& view, platform::Platform& platform, hostfix::HostFileHandle
   platform.Sleep(kBrowserHeadStartMs);
   view.TakeFocus();
 
-  const char* const kReactivate = "You may now reactivate any web acceleration software that you use.";
+  const char* const kReactivate =
+      "You may now reactivate any web acceleration software that you use.";
   if (platform.ShowMessage("Did the Page load successfully?", MessageButtons::YesNo) ==
       MessageAnswer::Yes) {
-    platform.ShowMessage(std::string("The correction will remain within the system.\r\n\r\n") +
-                             kReactivate,
-                         MessageButtons::Ok);
+    platform.ShowMessage(
+        std::string("The correction will remain within the system.\r\n\r\n") + kReactivate,
+        MessageButtons::Ok);
   } else {
     platform.ShowMessage(std::string("The problem is not DNS related.\r\n\r\n") + kReactivate,
                          MessageButtons::Ok);

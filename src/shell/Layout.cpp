@@ -78,8 +78,8 @@ void CreateControls(HWND parent, const std::vector<ControlLayout>& table, int dp
     }
     HWND hwnd = ::CreateWindowExA(
         control.exStyle, control.windowClass, control.text,
-        WS_CHILD | WS_CLIPSIBLINGS | control.style, left, top,
-        TwipsToPixels(control.width, dpi), TwipsToPixels(control.height, dpi), parent,
+        WS_CHILD | WS_CLIPSIBLINGS | control.style, left, top, TwipsToPixels(control.width, dpi),
+        TwipsToPixels(control.height, dpi), parent,
         reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)), instance, nullptr);
     HFONT font = fonts.Get(control.font);
     ::SendMessageA(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);

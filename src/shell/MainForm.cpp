@@ -43,8 +43,8 @@ void MainForm::Show() {
   HICON icon = LoadAppIcon(::GetSystemMetrics(SM_CXICON));
   HICON smallIcon = LoadAppIcon(::GetSystemMetrics(SM_CXSMICON));
   Register(kMainClass, icon, smallIcon);
-  CreateTopLevel(kMainClass, platform::kApplicationTitle,
-                 WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, WS_EX_CONTROLPARENT);
+  CreateTopLevel(kMainClass, platform::kApplicationTitle, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
+                 WS_EX_CONTROLPARENT);
   // Set on the window as well, where the task bar and Alt+Tab ask for it.
   ::SendMessageA(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
   ::SendMessageA(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon));

@@ -19,8 +19,8 @@ void Paint(HWND box) {
       ScopedSelect select(source, bitmap);
       ::SetStretchBltMode(dc, HALFTONE);
       ::SetBrushOrgEx(dc, 0, 0, nullptr);
-      ::StretchBlt(dc, 0, 0, client.right, client.bottom, source, 0, 0, info.bmWidth,
-                   info.bmHeight, SRCCOPY);
+      ::StretchBlt(dc, 0, 0, client.right, client.bottom, source, 0, 0, info.bmWidth, info.bmHeight,
+                   SRCCOPY);
     }
     ::DeleteDC(source);
   } else {

@@ -109,13 +109,12 @@ HBITMAP LoadJpegResource(int id) {
   void* pixels = nullptr;
   HBITMAP bitmap = ::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &pixels, nullptr, 0);
   if (bitmap == nullptr) platform::ThrowLastError("make a bitmap of", "the banner picture");
-  HRESULT copied = converted->CopyPixels(nullptr, width * 4, width * 4 * height,
-                                         static_cast<BYTE*>(pixels));
-  if (FAILED(copied)) {
-    ::DeleteObject(bitmap);
-    Check(copied, "decode");
-  }
-  return bitmap;
+  HRESULT copied =
+      converted->CopyPixels(nullptr, width * 4, width * 4 * height, static_cast<BYTE*>(pixels));
+  if (SUCCEEDED(copied)) return bitmap;
+  ::DeleteObject(bitmap);
+  Check(copied, "decode");  // throws
+  return nullptr;
 }
 
 }  // namespace veltrim::shell

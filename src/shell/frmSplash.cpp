@@ -29,21 +29,20 @@ constexpr DWORD kButton = WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON;
 // In tab order; the frame goes to the back once everything is created.
 const std::vector<ControlLayout>& SplashLayout() {
   static const std::vector<ControlLayout> layout = {
-      {kFrame1, "BUTTON", "", 120, 0, 8280, 4890, WS_VISIBLE | BS_GROUPBOX, 0,
-       FontStyle::Regular},
-      {kLblVersion, "STATIC", "Version", 3960, 1680, 810, 240, kLabel | SS_LEFT, 0,
-       FontStyle::Bold, kFrame1, Sizing::FitTextAnchorLeft},
+      {kFrame1, "BUTTON", "", 120, 0, 8280, 4890, WS_VISIBLE | BS_GROUPBOX, 0, FontStyle::Regular},
+      {kLblVersion, "STATIC", "Version", 3960, 1680, 810, 240, kLabel | SS_LEFT, 0, FontStyle::Bold,
+       kFrame1, Sizing::FitTextAnchorLeft},
       {kPicture1, kPictureBoxClass, "", 0, 120, 8235, 1410, WS_VISIBLE | WS_TABSTOP,
        WS_EX_CLIENTEDGE, FontStyle::Regular, kFrame1},
-      {kLabel1, "STATIC", "Warning", 3600, 2640, 1095, 255, kLabel | SS_CENTER, 0,
-       FontStyle::Bold, kFrame1},
+      {kLabel1, "STATIC", "Warning", 3600, 2640, 1095, 255, kLabel | SS_CENTER, 0, FontStyle::Bold,
+       kFrame1},
       {kLabel2, "STATIC", kDisclaimer, 360, 3000, 7455, 855, kLabel | SS_LEFT, 0,
        FontStyle::Regular, kFrame1},
       {kLabel3, "STATIC",
        "If you agree to the above terms please click continue otherwise click exit.", 360, 3960,
        7455, 255, kLabel | SS_CENTER, 0, FontStyle::Regular, kFrame1},
-      {kLabel4, "STATIC", "Veltrim", 2940, 1680, 870, 240, kLabel | SS_RIGHT, 0,
-       FontStyle::Bold, kFrame1, Sizing::FitTextAnchorRight},
+      {kLabel4, "STATIC", "Veltrim", 2940, 1680, 870, 240, kLabel | SS_RIGHT, 0, FontStyle::Bold,
+       kFrame1, Sizing::FitTextAnchorRight},
       {kCommand1, "BUTTON", "Continue", 2400, 4320, 1335, 375, kButton, 0, FontStyle::Regular,
        kFrame1},
       {kCommand2, "BUTTON", "Exit", 4560, 4320, 1335, 375, kButton, 0, FontStyle::Regular},
@@ -61,8 +60,7 @@ void frmSplash::Show() {
   RegisterPictureBox();
   // A dialog frame without caption or system menu; a tool window stays out of the task bar.
   // No WS_CLIPCHILDREN: the frame is transparent and shows the window's background.
-  CreateTopLevel(kSplashClass, "", WS_POPUP | WS_DLGFRAME,
-                 WS_EX_TOOLWINDOW | WS_EX_CONTROLPARENT);
+  CreateTopLevel(kSplashClass, "", WS_POPUP | WS_DLGFRAME, WS_EX_TOOLWINDOW | WS_EX_CONTROLPARENT);
   ::ShowWindow(Handle(), SW_SHOW);
   ::SetFocus(::GetDlgItem(Handle(), kPicture1));
 }

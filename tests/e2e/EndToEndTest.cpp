@@ -80,8 +80,9 @@ void ExpectCentredClient(HWND window, int widthTwips, int heightTwips, int dpi) 
   EXPECT_EQ(client.bottom - client.top, Px(heightTwips, dpi));
   RECT outer;
   ::GetWindowRect(window, &outer);
-  EXPECT_NEAR((outer.left + outer.right) / 2, ::GetSystemMetrics(SM_CXSCREEN) / 2, 1);
-  EXPECT_NEAR((outer.top + outer.bottom) / 2, ::GetSystemMetrics(SM_CYSCREEN) / 2, 1);
+  // Centred to the pixel: halving may round either way.
+  EXPECT_LE(std::abs(outer.left + outer.right - ::GetSystemMetrics(SM_CXSCREEN)), 2);
+  EXPECT_LE(std::abs(outer.top + outer.bottom - ::GetSystemMetrics(SM_CYSCREEN)), 2);
 }
 
 void ExpectSplash(HWND splash, int dpi) {
@@ -95,10 +96,10 @@ void ExpectSplash(HWND splash, int dpi) {
 
   ExpectBox(splash, {kFrame1, 120, 0, 8280, 4890}, dpi, false);
   ExpectBox(splash, {kCommand2, 4560, 4320, 1335, 375}, dpi, false);
-  for (const Box& box : {Box{kPicture1, 0, 120, 8235, 1410}, Box{kLabel5, 360, 2160, 7455, 255},
-                         Box{kLabel1, 3600, 2640, 1095, 255}, Box{kLabel2, 360, 3000, 7455, 855},
-                         Box{kLabel3, 360, 3960, 7455, 255},
-                         Box{kCommand1, 2400, 4320, 1335, 375}}) {
+  for (const Box& box :
+       {Box{kPicture1, 0, 120, 8235, 1410}, Box{kLabel5, 360, 2160, 7455, 255},
+        Box{kLabel1, 3600, 2640, 1095, 255}, Box{kLabel2, 360, 3000, 7455, 855},
+        Box{kLabel3, 360, 3960, 7455, 255}, Box{kCommand1, 2400, 4320, 1335, 375}}) {
     ExpectBox(splash, box, dpi, true);
   }
   // The title labels size themselves to their text: "Veltrim" keeps its right edge, the
@@ -143,10 +144,10 @@ void ExpectMainEntryState(HWND main, int dpi) {
   EXPECT_STREQ(caption, "Veltrim");
   LONG_PTR style = ::GetWindowLongPtrA(main, GWL_STYLE);
   EXPECT_EQ(style & WS_OVERLAPPEDWINDOW, WS_OVERLAPPEDWINDOW);
-  for (const Box& box : {Box{kWebLabel, 240, 240, 3615, 255}, Box{kWebAddress, 240, 480, 3375, 285},
-                         Box{kCancel, 240, 960, 1575, 495}, Box{kFixItButton, 2040, 960, 1575, 495},
-                         Box{kProgress, 240, 360, 1095, 375},
-                         Box{kProgressItem, 1920, 360, 1695, 375}}) {
+  for (const Box& box :
+       {Box{kWebLabel, 240, 240, 3615, 255}, Box{kWebAddress, 240, 480, 3375, 285},
+        Box{kCancel, 240, 960, 1575, 495}, Box{kFixItButton, 2040, 960, 1575, 495},
+        Box{kProgress, 240, 360, 1095, 375}, Box{kProgressItem, 1920, 360, 1695, 375}}) {
     ExpectBox(main, box, dpi, false);
   }
   struct Expected {
@@ -154,11 +155,11 @@ void ExpectMainEntryState(HWND main, int dpi) {
     const char* text;
     bool visible;
   };
-  for (const Expected& e : {Expected{kWebLabel, "Type website to fix below", true},
-                            Expected{kWebAddress, "http://", true}, Expected{kCancel, "Cancel", true},
-                            Expected{kFixItButton, "Fix It", true},
-                            Expected{kProgress, "Fixing.....", false},
-                            Expected{kProgressItem, "", false}}) {
+  for (const Expected& e :
+       {Expected{kWebLabel, "Type website to fix below", true},
+        Expected{kWebAddress, "http://", true}, Expected{kCancel, "Cancel", true},
+        Expected{kFixItButton, "Fix It", true}, Expected{kProgress, "Fixing.....", false},
+        Expected{kProgressItem, "", false}}) {
     ControlState state = Inspect(main, e.id);
     EXPECT_EQ(state.text, e.text) << "control " << e.id;
     EXPECT_EQ(state.visible, e.visible) << "control " << e.id;
@@ -367,8 +368,8 @@ TEST_F(EndToEnd, HostsFileMayNotBeWritten) {
   HWND main = OpenMain();
   Type(main, kWebAddress, "example.com");
   Click(main, kFixItButton);
-  ExpectOkMessage("Could not open for writing " + kHostsPath + ".\r\n\r\nError 5: " +
-                  platform::DescribeError(ERROR_ACCESS_DENIED));
+  ExpectOkMessage("Could not open for writing " + kHostsPath +
+                  ".\r\n\r\nError 5: " + platform::DescribeError(ERROR_ACCESS_DENIED));
   EXPECT_TRUE(program_->WaitForExit());
   EXPECT_EQ(ReadFileBytes(kHostsPath), before);
   EXPECT_EQ(ReadFileBytes(kLmHostsPath), kLmHosts);
@@ -380,8 +381,8 @@ TEST_F(EndToEnd, MissingBrowser) {
   HWND main = OpenMain();
   Type(main, kWebAddress, "example.com");
   Click(main, kFixItButton);
-  ExpectOkMessage("Could not start " + kBrowser + ".\r\n\r\nError 2: " +
-                  platform::DescribeError(ERROR_FILE_NOT_FOUND));
+  ExpectOkMessage("Could not start " + kBrowser +
+                  ".\r\n\r\nError 2: " + platform::DescribeError(ERROR_FILE_NOT_FOUND));
   EXPECT_TRUE(program_->WaitForExit());
   EXPECT_EQ(ReadFileBytes(kHostsPath),
             "127.0.0.1 localhost\r\n::1 localhost\r\n#10.0.0.1 www.example.com\r\n");

@@ -9,7 +9,7 @@
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   char log[MAX_PATH];
   if (GetEnvironmentVariableA("VELTRIM_STARTED_LOG", log, MAX_PATH) == 0) return 1;
-  char self[MAX_PATH];
+  char self[MAX_PATH] = {};
   GetModuleFileNameA(nullptr, self, MAX_PATH);
   const char* name = std::strrchr(self, '\\');
   name = name != nullptr ? name + 1 : self;

@@ -16,8 +16,8 @@ const bool kDpiAware = ::SetProcessDPIAware() != FALSE;
 
 std::string TextOf(HWND window) {
   char buffer[4096];
-  LRESULT length = ::SendMessageA(window, WM_GETTEXT, std::size(buffer),
-                                  reinterpret_cast<LPARAM>(buffer));
+  LRESULT length =
+      ::SendMessageA(window, WM_GETTEXT, std::size(buffer), reinterpret_cast<LPARAM>(buffer));
   return std::string(buffer, static_cast<size_t>(length));
 }
 
@@ -133,7 +133,8 @@ ControlState Inspect(HWND window, int id) {
 
 std::string LabelText(HWND window, int id) {
   char buffer[256];
-  int length = ::GetWindowTextA(::GetDlgItem(window, id), buffer, static_cast<int>(std::size(buffer)));
+  int length =
+      ::GetWindowTextA(::GetDlgItem(window, id), buffer, static_cast<int>(std::size(buffer)));
   return std::string(buffer, static_cast<size_t>(length));
 }
 

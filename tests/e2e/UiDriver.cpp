@@ -43,12 +43,12 @@ BOOL CALLBACK Match(HWND window, LPARAM lParam) {
 
 }  // namespace
 
-Program::Program() {
+Program::Program(const char* programName) {
   char self[MAX_PATH];
   ::GetModuleFileNameA(nullptr, self, static_cast<DWORD>(std::size(self)));
   std::string folder(self);
   folder.erase(folder.rfind('\\'));
-  std::string program = folder + "\\Veltrim.exe";
+  std::string program = folder + "\\" + programName;
   std::string commandLine = "\"" + program + "\"";
   STARTUPINFOA startup = {};
   startup.cb = sizeof(startup);
@@ -77,9 +77,14 @@ HWND Program::FindTopLevel(const char* windowClass) const {
 }
 
 HWND Program::WaitForWindow(const char* windowClass, DWORD timeoutMs) const {
-  for (DWORD waited = 0; waited <= timeoutMs; waited += kPollMs) {
+  return WaitForWindowPolling(windowClass, kPollMs, timeoutMs);
+}
+
+HWND Program::WaitForWindowPolling(const char* windowClass, DWORD pollMs,
+                                   DWORD timeoutMs) const {
+  for (DWORD start = ::GetTickCount(); ::GetTickCount() - start <= timeoutMs;) {
     if (HWND window = FindTopLevel(windowClass)) return window;
-    ::Sleep(kPollMs);
+    ::Sleep(pollMs);
   }
   return nullptr;
 }

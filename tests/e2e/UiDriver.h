@@ -28,8 +28,8 @@ struct MessageBoxState {
 
 class Program {
  public:
-  // Starts Veltrim.exe from the driver's own folder.
-  Program();
+  // Starts `program` (Veltrim.exe unless told) from the driver's own folder.
+  explicit Program(const char* program = "Veltrim.exe");
   ~Program();
 
   // The visible top-level window of `windowClass`, or nullptr after the timeout.
@@ -39,6 +39,9 @@ class Program {
   // True if a message box shows up within the time.
   bool ShowsMessageBoxWithin(DWORD timeoutMs) const;
   bool WaitForExit(DWORD timeoutMs = 10000) const;
+  HANDLE Process() const { return process_.Get(); }
+  // Like WaitForWindow, looking every `pollMs`, for timing.
+  HWND WaitForWindowPolling(const char* windowClass, DWORD pollMs, DWORD timeoutMs) const;
 
  private:
   HWND FindTopLevel(const char* windowClass) const;

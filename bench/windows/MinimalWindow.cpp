@@ -16,8 +16,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   windowClass.hInstance = instance;
   windowClass.lpszClassName = "VeltrimMinimal";
   ::RegisterClassA(&windowClass);
-  ::CreateWindowExA(0, "VeltrimMinimal", "", WS_OVERLAPPEDWINDOW | WS_VISIBLE, CW_USEDEFAULT,
-                    CW_USEDEFAULT, 300, 200, nullptr, nullptr, instance, nullptr);
+  HWND window =
+      ::CreateWindowExA(0, "VeltrimMinimal", "", WS_OVERLAPPEDWINDOW | WS_VISIBLE, CW_USEDEFAULT,
+                        CW_USEDEFAULT, 300, 200, nullptr, nullptr, instance, nullptr);
+  if (window == nullptr) return 1;
   MSG message;
   while (::GetMessageA(&message, nullptr, 0, 0) > 0) ::DispatchMessageA(&message);
   return 0;

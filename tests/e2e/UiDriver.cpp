@@ -80,8 +80,7 @@ HWND Program::WaitForWindow(const char* windowClass, DWORD timeoutMs) const {
   return WaitForWindowPolling(windowClass, kPollMs, timeoutMs);
 }
 
-HWND Program::WaitForWindowPolling(const char* windowClass, DWORD pollMs,
-                                   DWORD timeoutMs) const {
+HWND Program::WaitForWindowPolling(const char* windowClass, DWORD pollMs, DWORD timeoutMs) const {
   for (DWORD start = ::GetTickCount(); ::GetTickCount() - start <= timeoutMs;) {
     if (HWND window = FindTopLevel(windowClass)) return window;
     ::Sleep(pollMs);

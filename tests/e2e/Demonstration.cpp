@@ -49,9 +49,7 @@ int main() {
   Say("The user types " + address + " (3-address.png) and presses Fix It.");
   Screenshot(main, "3-address");
   Click(main, shell::kFixItButton);
-  for (int tries = 0; tries < 50 && LabelText(main, shell::kProgressItem) != "Completed"; ++tries) {
-    ::Sleep(100);
-  }
+  WaitForLabel(main, shell::kProgressItem, "Completed");
   Say("Veltrim flushes the resolver cache, clears the host files, opens the page and waits "
       "(4-working.png).");
   Screenshot(main, "4-working", false);

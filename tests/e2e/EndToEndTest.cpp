@@ -227,9 +227,7 @@ class EndToEnd : public ::testing::Test {
     Type(main, kWebAddress, "http://www.example.com/page");
     Click(main, kFixItButton);
     // The program waits for the browser with "Completed" showing.
-    for (int tries = 0; tries < 30 && LabelText(main, kProgressItem) != "Completed"; ++tries) {
-      ::Sleep(100);
-    }
+    WaitForLabel(main, kProgressItem, "Completed", 3000);
     Screenshot(main, "main-working", false);
     MessageBoxState question = program_->WaitForMessageBox();
     auto waited = std::chrono::duration_cast<std::chrono::milliseconds>(

@@ -142,6 +142,14 @@ std::string LabelText(HWND window, int id) {
   return std::string(buffer, static_cast<size_t>(length));
 }
 
+bool WaitForLabel(HWND window, int id, const std::string& text, DWORD timeoutMs) {
+  for (DWORD start = ::GetTickCount(); ::GetTickCount() - start <= timeoutMs;) {
+    if (LabelText(window, id) == text) return true;
+    ::Sleep(kPollMs);
+  }
+  return false;
+}
+
 RECT ClientRectOnScreen(HWND window) {
   RECT rect;
   ::GetClientRect(window, &rect);

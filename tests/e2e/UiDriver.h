@@ -53,6 +53,8 @@ ControlState Inspect(HWND window, int id);
 // A label's text as the system keeps it, readable while the program is busy and cannot answer
 // messages (an edit box's typed text is not kept there).
 std::string LabelText(HWND window, int id);
+// Waits until the label shows `text`; false after the timeout.
+bool WaitForLabel(HWND window, int id, const std::string& text, DWORD timeoutMs = 5000);
 RECT ClientRectOnScreen(HWND window);
 HWND FocusOf(HWND window);
 void Click(HWND window, int id);

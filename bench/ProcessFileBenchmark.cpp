@@ -10,6 +10,7 @@
 #include <map>
 
 #include "HostFileHandler.h"
+#include "NativeFileSystem.h"
 
 namespace {
 
@@ -38,7 +39,8 @@ struct Sample {
 
 void ProcessFile(benchmark::State& state) {
   Sample sample;
-  veltrim::hostfix::HostFileHandler handler(veltrim::platform::SystemPlatform());
+  veltrim::platform::NativeFileSystem files;
+  veltrim::hostfix::HostFileHandler handler(files);
   for (auto _ : state) {
     state.PauseTiming();
     sample.Reset();

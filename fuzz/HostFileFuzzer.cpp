@@ -12,13 +12,13 @@
 #include <vector>
 
 #include "HostFileHandler.h"
-#include "MemoryPlatform.h"
+#include "MemoryFileSystem.h"
 #include "SystemError.h"
 
 namespace {
 
 using veltrim::fuzz::Fault;
-using veltrim::fuzz::MemoryPlatform;
+using veltrim::fuzz::MemoryFileSystem;
 
 const std::string kPath = "C:\\Windows\\System32\\drivers\\etc\\hosts";
 
@@ -54,9 +54,19 @@ std::string Upper(std::string text) {
   return text;
 }
 
+const std::string kUtf8Mark = "\xEF\xBB\xBF";
+
+bool StartsWithMark(const std::string& text) { return text.compare(0, 3, kUtf8Mark) == 0; }
+
+// A UTF-8 byte-order mark in front of the first line stays in front of its "#".
 std::string Joined(const std::vector<std::string>& lines, const std::string& domain, bool mark) {
   std::string out;
-  for (const std::string& line : lines) {
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    std::string line = lines[i];
+    if (i == 0 && StartsWithMark(line)) {
+      out += kUtf8Mark;
+      line.erase(0, 3);
+    }
     bool names = !line.empty() && Upper(line).find(Upper(domain)) != std::string::npos;
     if (mark && names) out += '#';
     out += line + "\r\n";
@@ -81,7 +91,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string contents(reinterpret_cast<const char*>(data) + 1 + domainLength,
                              size - 1 - domainLength);
 
-  MemoryPlatform platform;
+  MemoryFileSystem platform;
   platform.files[kPath] = contents;
   platform.fault = fault;
   veltrim::hostfix::HostFileHandler handler(platform);
@@ -104,11 +114,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (failed || leftAlone) {
     Check(platform.files[kPath] == contents, "a file that is not repaired stays byte for byte");
     if (tooLong) Check(handler.SavedLineCount() == 0, "a refused file saves no lines");
+    platform.fault = Fault::None;
+    handler.RestoreFile();
+    Check(platform.files[kPath] == contents, "the restore undoes nothing that was not rewritten");
+    Check(platform.files.size() == 1, "no temporary file is left behind by the restore");
     return 0;
   }
   Check(!tooLong && fault == Fault::None, "a refused or failing repair does not report success");
   Check(platform.files[kPath] == Joined(lines, domain, true),
         "each line naming the host gains one '#', every line ends in CR LF");
+  Check(!StartsWithMark(contents) || StartsWithMark(platform.files[kPath]),
+        "a leading UTF-8 byte-order mark is kept in front");
 
   handler.RestoreFile();
   Check(platform.files.size() == 1, "no temporary file is left behind by the restore");

@@ -1,11 +1,15 @@
 // A failure at any point of the rewrite leaves the host file byte for byte as it was and no new
-// file beside it.
+// file beside it; so does another program that keeps changing the file meanwhile.
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <stdexcept>
+
 #include "HostFileHandler.h"
+#include "NativeFileSystem.h"
 #include "SystemError.h"
 #include "TempFolder.h"
-#include "support/ForwardingPlatform.h"
+#include "support/ForwardingFileSystem.h"
 
 namespace veltrim::hostfix {
 namespace {
@@ -13,7 +17,9 @@ namespace {
 using platform::SystemError;
 using testing::TempFolder;
 
-enum class Fault { AfterCreate, MidWrite, AtFlush, AtClose, AtReplace };
+platform::NativeFileSystem files;
+
+enum class Fault { AfterCreate, MidWrite, AtFlush, AtClose, AtCopyProtection, AtReplace };
 
 [[noreturn]] void Fail(const char* action, const std::string& path) {
   throw SystemError(112, "There is not enough space on the disk.", action, path);
@@ -46,12 +52,15 @@ class FaultyFile final : public platform::OutputFile {
   Fault fault_;
 };
 
-class FaultyPlatform final : public testing::ForwardingPlatform {
+class FaultyFileSystem final : public testing::ForwardingFileSystem {
  public:
-  explicit FaultyPlatform(Fault fault)
-      : ForwardingPlatform(platform::SystemPlatform()), fault_(fault) {}
+  explicit FaultyFileSystem(Fault fault) : ForwardingFileSystem(files), fault_(fault) {}
   std::unique_ptr<platform::OutputFile> CreateFileBeside(const std::string& path) override {
     return std::make_unique<FaultyFile>(inner_.CreateFileBeside(path), fault_);
+  }
+  void CopyProtection(const std::string& original, const std::string& copy) override {
+    if (fault_ == Fault::AtCopyProtection) Fail("read the permissions of", original);
+    inner_.CopyProtection(original, copy);
   }
   void PutInPlace(const std::string& target, const std::string& replacement) override {
     if (fault_ == Fault::AtReplace) Fail("replace", target);
@@ -68,27 +77,85 @@ TEST_P(FailingRewrite, LeavesTheFileWholeAndNothingBeside) {
   TempFolder folder;
   const std::string before = "127.0.0.1 localhost\n10.0.0.1 example.com\n";
   folder.Write("hosts", before);
-  FaultyPlatform platform(GetParam());
-  HostFileHandler handler(platform);
+  FaultyFileSystem faulty(GetParam());
+  HostFileHandler handler(faulty);
 
   EXPECT_THROW(handler.ProcessFile(folder.PathOf("hosts"), "example.com"), SystemError);
   EXPECT_EQ(folder.Read("hosts"), before);
   EXPECT_EQ(folder.Names(), std::vector<std::string>{"hosts"});
 
-  EXPECT_THROW(handler.RestoreFile(), SystemError);
+  // Nothing was rewritten, so there is nothing to undo.
+  EXPECT_NO_THROW(handler.RestoreFile());
   EXPECT_EQ(folder.Read("hosts"), before);
   EXPECT_EQ(folder.Names(), std::vector<std::string>{"hosts"});
 }
 
 std::string FaultName(const ::testing::TestParamInfo<Fault>& info) {
-  static const char* const names[] = {"AfterCreate", "MidWrite", "AtFlush", "AtClose", "AtReplace"};
+  static const char* const names[] = {"AfterCreate", "MidWrite",         "AtFlush",
+                                      "AtClose",     "AtCopyProtection", "AtReplace"};
   return names[static_cast<int>(info.param)];
 }
 
 INSTANTIATE_TEST_SUITE_P(HostFileHandler, FailingRewrite,
                          ::testing::Values(Fault::AfterCreate, Fault::MidWrite, Fault::AtFlush,
-                                           Fault::AtClose, Fault::AtReplace),
+                                           Fault::AtClose, Fault::AtCopyProtection,
+                                           Fault::AtReplace),
                          FaultName);
+
+// Another program (a VPN client, say) writes the host file between Veltrim's read and its
+// replace, for the first `times` rewrites.
+class ChangedMeanwhile final : public testing::ForwardingFileSystem {
+ public:
+  explicit ChangedMeanwhile(int times) : ForwardingFileSystem(files), times_(times) {}
+  std::unique_ptr<platform::OutputFile> CreateFileBeside(const std::string& path) override {
+    if (changes_ < times_) {
+      std::string changed = inner_.ReadFile(path);
+      changed += "10.8.0." + std::to_string(++changes_) + " vpn.example.com\r\n";
+      std::ofstream(path, std::ios::binary | std::ios::trunc) << changed;
+    }
+    return inner_.CreateFileBeside(path);
+  }
+
+ private:
+  int times_;
+  int changes_ = 0;
+};
+
+TEST(HostFileHandler, ChangeOfAnotherProgramIsKeptAndRepairedToo) {
+  TempFolder folder;
+  folder.Write("hosts", "127.0.0.1 localhost\r\n");
+  ChangedMeanwhile changing(2);
+  HostFileHandler handler(changing);
+
+  handler.ProcessFile(folder.PathOf("hosts"), "example.com");
+
+  EXPECT_EQ(folder.Read("hosts"),
+            "127.0.0.1 localhost\r\n#10.8.0.1 vpn.example.com\r\n#10.8.0.2 vpn.example.com\r\n");
+  EXPECT_EQ(folder.Names(), std::vector<std::string>{"hosts"});
+}
+
+TEST(HostFileHandler, FileThatKeepsChangingIsLeftAsTheOtherProgramWroteIt) {
+  TempFolder folder;
+  folder.Write("hosts", "127.0.0.1 localhost\r\n");
+  ChangedMeanwhile changing(HostFileHandler::kAttempts);
+  HostFileHandler handler(changing);
+
+  try {
+    handler.ProcessFile(folder.PathOf("hosts"), "example.com");
+    FAIL() << "no error";
+  } catch (const std::runtime_error& error) {
+    EXPECT_EQ(std::string(error.what()),
+              "Could not repair " + folder.PathOf("hosts") +
+                  ": another program kept changing it. It was left as that program wrote it.");
+  }
+  const std::string theirs =
+      "127.0.0.1 localhost\r\n10.8.0.1 vpn.example.com\r\n10.8.0.2 vpn.example.com\r\n"
+      "10.8.0.3 vpn.example.com\r\n";
+  EXPECT_EQ(folder.Read("hosts"), theirs);
+  EXPECT_EQ(folder.Names(), std::vector<std::string>{"hosts"});
+  handler.RestoreFile();
+  EXPECT_EQ(folder.Read("hosts"), theirs);
+}
 
 }  // namespace
 }  // namespace veltrim::hostfix

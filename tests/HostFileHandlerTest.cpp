@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
 #include <stdexcept>
 
+#include "NativeFileSystem.h"
 #include "TempFolder.h"
 
 namespace veltrim::hostfix {
@@ -11,6 +14,8 @@ namespace {
 
 using testing::TempFolder;
 using namespace std::string_literals;
+
+platform::NativeFileSystem files;
 
 std::string Lines(int count, const std::string& line) {
   std::string text;
@@ -33,7 +38,7 @@ TEST_P(Rewrite, WritesExactBytes) {
   const RewriteCase& c = GetParam();
   TempFolder folder;
   folder.Write("hosts", c.before);
-  HostFileHandler handler(platform::SystemPlatform());
+  HostFileHandler handler(files);
 
   handler.ProcessFile(folder.PathOf("hosts"), c.domain);
 
@@ -67,11 +72,17 @@ INSTANTIATE_TEST_SUITE_P(
                     Lines(200, "#1.1.1.1 example.com")},
         RewriteCase{"Utf16LittleEndianLeftAlone", "\xFF\xFEh\0o\0s\0t\0"s, "h",
                     "\xFF\xFEh\0o\0s\0t\0"s},
-        RewriteCase{"Utf16BigEndianLeftAlone", "\xFE\xFF\0h\0o"s, "h", "\xFE\xFF\0h\0o"s}),
+        RewriteCase{"Utf16BigEndianLeftAlone", "\xFE\xFF\0h\0o"s, "h", "\xFE\xFF\0h\0o"s},
+        RewriteCase{"Utf8MarkStaysInFront",
+                    "\xEF\xBB\xBF"
+                    "10.0.0.1 example.com\r\nx\r\n",
+                    "example.com", "\xEF\xBB\xBF#10.0.0.1 example.com\r\nx\r\n"},
+        RewriteCase{"Utf8MarkIsNoPartOfTheLine", "\xEF\xBB\xBF\r\nx\r\n\xEF\xBB\xBF\r\n", "",
+                    "\xEF\xBB\xBF\r\n#x\r\n#\xEF\xBB\xBF\r\n"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(HostFileHandler, NewHandlerIsEmptyAndRestoreDoesNothing) {
-  HostFileHandler handler(platform::SystemPlatform());
+  HostFileHandler handler(files);
   EXPECT_EQ(handler.SavedLineCount(), 0);
   EXPECT_EQ(handler.CurrentLineIndex(), 0);
   EXPECT_EQ(handler.LastFilePath(), "");
@@ -80,8 +91,10 @@ TEST(HostFileHandler, NewHandlerIsEmptyAndRestoreDoesNothing) {
 
 TEST(HostFileHandler, KeepsTheLinesAsReadAndRestoresThem) {
   TempFolder folder;
-  folder.Write("hosts", "127.0.0.1 localhost\n10.0.0.1 example.com");
-  HostFileHandler handler(platform::SystemPlatform());
+  folder.Write("hosts",
+               "\xEF\xBB\xBF"
+               "127.0.0.1 localhost\n10.0.0.1 example.com");
+  HostFileHandler handler(files);
 
   handler.ProcessFile(folder.PathOf("hosts"), "example.com");
   EXPECT_EQ(handler.LastFilePath(), folder.PathOf("hosts"));
@@ -92,14 +105,16 @@ TEST(HostFileHandler, KeepsTheLinesAsReadAndRestoresThem) {
 
   handler.RestoreFile();
   handler.RestoreFile();
-  EXPECT_EQ(folder.Read("hosts"), "127.0.0.1 localhost\r\n10.0.0.1 example.com\r\n");
+  EXPECT_EQ(folder.Read("hosts"),
+            "\xEF\xBB\xBF"
+            "127.0.0.1 localhost\r\n10.0.0.1 example.com\r\n");
   EXPECT_EQ(handler.SavedLineCount(), 2);
 }
 
 TEST(HostFileHandler, TwoCallsMarkTwiceAndRestoreTheStateBeforeTheSecond) {
   TempFolder folder;
   folder.Write("hosts", "1.1.1.1 example.com\r\n");
-  HostFileHandler handler(platform::SystemPlatform());
+  HostFileHandler handler(files);
 
   handler.ProcessFile(folder.PathOf("hosts"), "example.com");
   handler.ProcessFile(folder.PathOf("hosts"), "example.com");
@@ -109,44 +124,90 @@ TEST(HostFileHandler, TwoCallsMarkTwiceAndRestoreTheStateBeforeTheSecond) {
   EXPECT_EQ(folder.Read("hosts"), "#1.1.1.1 example.com\r\n");
 }
 
-TEST(HostFileHandler, AbsentFileOrFolderIsLeftAloneAndOnlyRecorded) {
+// After a ProcessFile that rewrote nothing, RestoreFile has nothing to undo: it must not write
+// the lines of an earlier file, or none, over the one it was last given.
+struct UntouchedCase {
+  const char* name;
+  std::string contents;  // of "hosts"; nothing means no file there
+  bool folder = false;
+};
+
+void PrintTo(const UntouchedCase& c, std::ostream* os) { *os << c.name; }
+
+class LeftAlone : public ::testing::TestWithParam<UntouchedCase> {};
+
+TEST_P(LeftAlone, AndRestoreDoesNothing) {
+  const UntouchedCase& c = GetParam();
   TempFolder folder;
   folder.Write("saved", "1.1.1.1 example.com\r\n");
-  HostFileHandler handler(platform::SystemPlatform());
+  if (c.folder) std::filesystem::create_directory(folder.PathOf("hosts"));
+  if (!c.contents.empty()) folder.Write("hosts", c.contents);
+  HostFileHandler handler(files);
   handler.ProcessFile(folder.PathOf("saved"), "example.com");
 
-  for (const std::string& path : {folder.PathOf("missing"), folder.PathOf(""), std::string()}) {
-    handler.ProcessFile(path, "other");
-    EXPECT_EQ(handler.LastFilePath(), path);
-    EXPECT_EQ(handler.LastDomain(), "other");
-    EXPECT_EQ(handler.SavedLineCount(), 1);
-    handler.RestoreFile();
-  }
-  EXPECT_EQ(folder.Names(), std::vector<std::string>{"saved"});
-  EXPECT_EQ(folder.Read("saved"), "#1.1.1.1 example.com\r\n");
-}
-
-TEST(HostFileHandler, MoreThanTwoHundredLinesFailsAndChangesNothing) {
-  TempFolder folder;
-  folder.Write("small", "1.1.1.1 example.com\r\n");
-  const std::string big = Lines(201, "1.1.1.1 example.com");
-  folder.Write("hosts", big);
-  HostFileHandler handler(platform::SystemPlatform());
-  handler.ProcessFile(folder.PathOf("small"), "example.com");
-
   try {
-    handler.ProcessFile(folder.PathOf("hosts"), "example.com");
-    FAIL() << "no error";
+    handler.ProcessFile(folder.PathOf("hosts"), "other");
   } catch (const std::out_of_range& error) {
     EXPECT_EQ(std::string(error.what()),
               folder.PathOf("hosts") +
                   " has more than 200 lines; Veltrim can repair host files of up to 200 lines.");
   }
-  EXPECT_EQ(folder.Read("hosts"), big);
+  EXPECT_EQ(handler.LastFilePath(), folder.PathOf("hosts"));
+  EXPECT_EQ(handler.LastDomain(), "other");
   EXPECT_EQ(handler.SavedLineCount(), 1);
   EXPECT_EQ(handler.CurrentLineIndex(), 1);
   EXPECT_EQ(handler.SavedLine(1), "1.1.1.1 example.com");
-  EXPECT_EQ(folder.Names(), (std::vector<std::string>{"hosts", "small"}));
+  handler.RestoreFile();
+
+  EXPECT_EQ(folder.Read("saved"), "#1.1.1.1 example.com\r\n");
+  if (!c.contents.empty()) {
+    EXPECT_EQ(folder.Read("hosts"), c.contents);
+  }
+  std::vector<std::string> names{"saved"};
+  if (!c.contents.empty() || c.folder) names.insert(names.begin(), "hosts");
+  EXPECT_EQ(folder.Names(), names);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    HostFileHandler, LeftAlone,
+    ::testing::Values(UntouchedCase{"Absent", ""}, UntouchedCase{"Folder", "", true},
+                      UntouchedCase{"Utf16", "\xFF\xFEh\0o\0s\0t\0"s},
+                      UntouchedCase{"MoreThanTwoHundredLines", Lines(201, "1.1.1.1 other")},
+                      UntouchedCase{"TwoHundredLinesAndOneWithoutEnd",
+                                    Lines(200, "1.1.1.1 other") + "2.2.2.2 other"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(HostFileHandler, EmptyPathIsOnlyRecorded) {
+  HostFileHandler handler(files);
+  handler.ProcessFile("", "other");
+  EXPECT_EQ(handler.LastDomain(), "other");
+  EXPECT_NO_THROW(handler.RestoreFile());
+}
+
+// A run that was killed part way leaves its new file beside the host file; the next one
+// removes it, and nothing of another pattern.
+TEST(HostFileHandler, RemovesOnlyTheNewFilesOfAnEarlierRun) {
+  TempFolder folder;
+  const std::vector<std::string> kept = {"hosts",
+                                         "hosts.1a2b.veltrim-new",
+                                         "hosts.1a2b-3.veltrim-new.txt",
+                                         "hosts.backup",
+                                         "hosts.xyz-3.veltrim-new",
+                                         "hosts.1a2b-x.veltrim-new",
+                                         "lmhosts.1a2b-3.veltrim-new",
+                                         "xhosts.1a2b-3.veltrim-new"};
+  for (const std::string& name : kept) folder.Write(name, "1.1.1.1 example.com\r\n");
+  folder.Write("hosts.1a2b-3.veltrim-new", "half a fi");
+  folder.Write("hosts.f-12.veltrim-new", "");
+  HostFileHandler handler(files);
+
+  handler.ProcessFile(folder.PathOf("hosts"), "example.com");
+
+  std::vector<std::string> expected = kept;
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(folder.Names(), expected);
+  EXPECT_EQ(folder.Read("hosts"), "#1.1.1.1 example.com\r\n");
+  EXPECT_EQ(folder.Read("hosts.backup"), "1.1.1.1 example.com\r\n");
 }
 
 }  // namespace

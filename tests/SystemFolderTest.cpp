@@ -1,46 +1,52 @@
-#include "SystemFolder.h"
-
 #include <gtest/gtest.h>
 
 #include <cstring>
 
-#include "support/ForwardingPlatform.h"
+#include "AskForText.h"
+#ifdef _WIN32
+#include "SystemFolder.h"
+#include "Win32Desktop.h"
+#endif
 
-namespace veltrim::hostfix {
+namespace veltrim::platform {
 namespace {
 
-// Answers as GetSystemDirectoryA does for a system folder of the given path.
-class ReportsFolder final : public testing::ForwardingPlatform {
- public:
-  explicit ReportsFolder(std::string folder)
-      : ForwardingPlatform(platform::SystemPlatform()), folder_(std::move(folder)) {}
-  unsigned GetSystemDirectoryA(char* buffer, unsigned capacity) override {
+// Answers as GetSystemDirectory does for a system folder of the given path.
+struct ReportsFolder {
+  unsigned operator()(char* buffer, unsigned capacity) {
     ++calls;
-    if (folder_.empty()) return 0;
-    if (folder_.size() >= capacity) return static_cast<unsigned>(folder_.size() + 1);
-    std::memcpy(buffer, folder_.c_str(), folder_.size() + 1);
-    return static_cast<unsigned>(folder_.size());
+    if (folder.empty()) return 0;
+    if (folder.size() >= capacity) return static_cast<unsigned>(folder.size() + 1);
+    std::memcpy(buffer, folder.c_str(), folder.size() + 1);
+    return static_cast<unsigned>(folder.size());
   }
+  std::string folder;
   int calls = 0;
-
- private:
-  std::string folder_;
 };
 
-TEST(GetSystemFolder, ReturnsThePathOrNothing) {
+TEST(AskForText, ReturnsTheTextOfAnyLengthOrNothing) {
   for (const std::string& folder : {std::string("C:\\WINDOWS\\system32"), std::string(255, 'x'),
                                     std::string(256, 'y'), std::string(1000, 'z'), std::string()}) {
-    ReportsFolder platform(folder);
-    EXPECT_EQ(GetSystemFolder(platform), folder) << folder.size() << " characters";
-    EXPECT_EQ(platform.calls, folder.size() < 256 ? 1 : 2);
+    ReportsFolder call{folder};
+    EXPECT_EQ(
+        AskForText<char>([&](char* buffer, unsigned capacity) { return call(buffer, capacity); }),
+        folder)
+        << folder.size() << " characters";
+    EXPECT_EQ(call.calls, folder.size() < 256 ? 1 : 2);
   }
+}
+
+TEST(AskForText, GivesUpWhenTheSecondBufferIsStillTooSmall) {
+  unsigned needed = 300;
+  EXPECT_EQ(AskForText<char>([&](char*, unsigned) { return needed++; }), "");
 }
 
 #ifdef _WIN32
 TEST(GetSystemFolder, NamesTheFolderOfTheHostsFile) {
-  EXPECT_EQ(GetSystemFolder(platform::SystemPlatform()), "C:\\windows\\system32");
+  Win32Desktop desktop;
+  EXPECT_EQ(hostfix::GetSystemFolder(desktop), "C:\\windows\\system32");
 }
 #endif
 
 }  // namespace
-}  // namespace veltrim::hostfix
+}  // namespace veltrim::platform

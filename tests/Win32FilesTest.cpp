@@ -1,6 +1,9 @@
 // The host-file handler against the real Win32 file system: attributes, locks and files that
 // may not be changed.
 #include <windows.h>
+// After windows.h, which it needs.
+#include <aclapi.h>
+#include <sddl.h>
 
 #include <gtest/gtest.h>
 
@@ -11,6 +14,7 @@
 #include "SystemError.h"
 #include "TempFolder.h"
 #include "Win32Error.h"
+#include "Win32FileSystem.h"
 #include "Win32Handle.h"
 
 namespace veltrim::hostfix {
@@ -20,6 +24,8 @@ using platform::SystemError;
 using testing::ReadBytes;
 using testing::TempFolder;
 
+platform::Win32FileSystem files;
+
 const std::string kBefore = "127.0.0.1 localhost\r\n10.0.0.1 example.com\r\n";
 
 class Win32Files : public ::testing::Test {
@@ -27,7 +33,7 @@ class Win32Files : public ::testing::Test {
   Win32Files() { folder.Write("hosts", kBefore); }
   std::string Hosts() const { return folder.PathOf("hosts"); }
   TempFolder folder;
-  HostFileHandler handler{platform::SystemPlatform()};
+  HostFileHandler handler{files};
 };
 
 TEST_F(Win32Files, HiddenOrSystemFileIsLeftAlone) {
@@ -69,6 +75,53 @@ TEST_F(Win32Files, ReplacedFileIsTheOnlyOneLeft) {
   EXPECT_EQ(folder.Names(), std::vector<std::string>{"hosts"});
 }
 
+// The DACL as text, without the owner and group that the rewrite does not carry over.
+std::string DaclOf(const std::string& path) {
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  PACL dacl = nullptr;
+  if (::GetNamedSecurityInfoA(path.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr,
+                              nullptr, &dacl, nullptr, &descriptor) != ERROR_SUCCESS) {
+    return "unreadable";
+  }
+  char* text = nullptr;
+  ::ConvertSecurityDescriptorToStringSecurityDescriptorA(descriptor, SDDL_REVISION_1,
+                                                         DACL_SECURITY_INFORMATION, &text, nullptr);
+  std::string result = text != nullptr ? text : "none";
+  ::LocalFree(text);
+  ::LocalFree(descriptor);
+  return result;
+}
+
+TEST_F(Win32Files, RewriteKeepsThePermissionsAndAttributes) {
+  // Only administrators and the system may read or change it, cut off from the folder.
+  PSECURITY_DESCRIPTOR wanted = nullptr;
+  ASSERT_TRUE(::ConvertStringSecurityDescriptorToSecurityDescriptorA(
+      "D:P(A;;FA;;;SY)(A;;FA;;;S-1-5-21-0-0-0-1000)", SDDL_REVISION_1, &wanted, nullptr));
+  BOOL present = FALSE;
+  BOOL defaulted = FALSE;
+  PACL dacl = nullptr;
+  ASSERT_TRUE(::GetSecurityDescriptorDacl(wanted, &present, &dacl, &defaulted));
+  std::string path = Hosts();
+  ASSERT_EQ(::SetNamedSecurityInfoA(path.data(), SE_FILE_OBJECT,
+                                    DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION,
+                                    nullptr, nullptr, dacl, nullptr),
+            static_cast<DWORD>(ERROR_SUCCESS));
+  ::LocalFree(wanted);
+  const DWORD attributes = FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+  ASSERT_TRUE(::SetFileAttributesA(path.c_str(), attributes));
+  // Wine keeps neither the DACL nor the indexing attribute as set; it reports a DACL made from
+  // the Unix permissions. So under Wine this shows that both stay as Wine reports them.
+  const std::string before = DaclOf(path);
+  const DWORD attributesBefore = ::GetFileAttributesA(path.c_str());
+
+  handler.ProcessFile(path, "example.com");
+
+  EXPECT_EQ(folder.Read("hosts"), "127.0.0.1 localhost\r\n#10.0.0.1 example.com\r\n");
+  EXPECT_EQ(DaclOf(path), before);
+  EXPECT_EQ(::GetFileAttributesA(path.c_str()), attributesBefore);
+  EXPECT_EQ(folder.Names(), std::vector<std::string>{"hosts"});
+}
+
 TEST_F(Win32Files, LetterCaseFollowsTheCodePage) {
   if (::GetACP() != 1252) GTEST_SKIP() << "needs code page 1252, have " << ::GetACP();
   folder.Write("hosts", "1.1.1.1 CAF\xC9.example\r\n");
@@ -83,7 +136,7 @@ TEST(Win32ProtectedFile, FileThatMayNotBeWrittenFailsUnchanged) {
   if (path == nullptr) GTEST_SKIP() << "VELTRIM_PROTECTED_HOSTS is not set";
   std::filesystem::path file(path);
   const std::string before = ReadBytes(path);
-  HostFileHandler handler(platform::SystemPlatform());
+  HostFileHandler handler(files);
   try {
     handler.ProcessFile(path, "example.com");
     FAIL() << "no error";

@@ -31,7 +31,7 @@ double Milliseconds(Clock::duration duration) {
 }
 
 // From starting the program until its first window is visible.
-double StartupMs(const char* program, const char* windowClass) {
+double StartupMs(const char* program, const wchar_t* windowClass) {
   auto start = Clock::now();
   e2e::Program running(program);
   HWND window = running.WaitForWindowPolling(windowClass, 1, 20000);
@@ -66,7 +66,7 @@ FixFigures MeasureFix() {
   e2e::Type(main, shell::kWebAddress, "http://www.example.com/");
   auto start = Clock::now();
   e2e::Click(main, shell::kFixItButton);
-  HWND question = running.WaitForWindowPolling("#32770", 1, 20000);
+  HWND question = running.WaitForWindowPolling(L"#32770", 1, 20000);
   if (question == nullptr) return figures;
   figures.overheadMs = Milliseconds(Clock::now() - start) - 4000;
   PROCESS_MEMORY_COUNTERS memory = {};
@@ -83,11 +83,11 @@ FixFigures MeasureFix() {
 
 int main() {
   // Both programs once before measuring, so that neither pays for a cold start of Wine.
-  StartupMs("veltrim_minimal.exe", "VeltrimMinimal");
+  StartupMs("veltrim_minimal.exe", L"VeltrimMinimal");
   StartupMs("Veltrim.exe", shell::kSplashClass);
   std::vector<double> veltrim, minimal;
   for (int run = 0; run < 11; ++run) {
-    minimal.push_back(StartupMs("veltrim_minimal.exe", "VeltrimMinimal"));
+    minimal.push_back(StartupMs("veltrim_minimal.exe", L"VeltrimMinimal"));
     veltrim.push_back(StartupMs("Veltrim.exe", shell::kSplashClass));
   }
   std::printf("startup_ms: %.0f\n", Median(veltrim));

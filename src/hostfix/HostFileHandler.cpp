@@ -2,64 +2,78 @@
 
 #include <stdexcept>
 
-#include "DurableWrite.h"
 #include "HostFileText.h"
+#include "ReplaceContents.h"
 
 namespace veltrim::hostfix {
 
 bool HostFileHandler::IsPresent() const {
-  return !FilePath.empty() && platform_.IsOrdinaryFile(FilePath);
+  return !FilePath.empty() && files_.IsOrdinaryFile(FilePath);
 }
 
 void HostFileHandler::ProcessFile(const std::string& FilePath, const std::string& Domain) {
   this->FilePath = FilePath;
   this->Domain = Domain;
+  rewritten_ = false;
   if (!IsPresent()) return;
+  files_.RemoveLeftoversBeside(this->FilePath);
 
-  const std::string contents = platform_.ReadFile(this->FilePath);
-  // Read as single-byte text, UTF-16 would be split inside its characters and written back
-  // corrupted.
-  if (IsUtf16(contents)) return;
-  const std::vector<std::string_view> lines = SplitLines(contents, kCapacity);
-  if (lines.size() > static_cast<std::size_t>(kCapacity)) {
-    throw std::out_of_range(this->FilePath + " has more than " + std::to_string(kCapacity) +
-                            " lines; Veltrim can repair host files of up to " +
-                            std::to_string(kCapacity) + " lines.");
+  for (int attempt = 1;; ++attempt) {
+    const std::string contents = files_.ReadFile(this->FilePath);
+    // Read as single-byte text, UTF-16 would be split inside its characters and written back
+    // corrupted.
+    if (IsUtf16(contents)) return;
+    const std::vector<std::string_view> lines = SplitLines(contents, kCapacity);
+    if (lines.size() > static_cast<std::size_t>(kCapacity)) {
+      throw std::out_of_range(this->FilePath + " has more than " + std::to_string(kCapacity) +
+                              " lines; Veltrim can repair host files of up to " +
+                              std::to_string(kCapacity) + " lines.");
+    }
+
+    // The read pass is complete only now, so a failed one leaves the saved lines alone.
+    LineIndex = 0;
+    for (std::string_view line : lines) LineBuffer[++LineIndex] = line;
+    LineCount = LineIndex;
+
+    if (WritePass(true, contents)) {
+      rewritten_ = true;
+      return;
+    }
+    if (attempt == kAttempts) {
+      throw std::runtime_error("Could not repair " + this->FilePath +
+                               ": another program kept changing it. It was left as that "
+                               "program wrote it.");
+    }
   }
-
-  // The read pass is complete only now, so a failed one leaves the saved lines alone.
-  LineIndex = 0;
-  for (std::string_view line : lines) LineBuffer[++LineIndex] = line;
-  LineCount = LineIndex;
-
-  WritePass(true);
 }
 
 void HostFileHandler::RestoreFile() {
-  if (!IsPresent()) return;
-  WritePass(false);
+  if (!rewritten_ || !IsPresent()) return;
+  WritePass(false, std::nullopt);
 }
 
-void HostFileHandler::WritePass(bool mark) {
+bool HostFileHandler::WritePass(bool mark, std::optional<std::string_view> expected) {
   // The rename that replaces the file would succeed even on a file that may not be changed.
-  platform_.CheckWritable(FilePath);
+  files_.CheckWritable(FilePath);
 
   std::string upperDomain = Domain;
-  platform_.ToUpper(upperDomain);
+  files_.ToUpper(upperDomain);
   std::string output;
   std::string upperLine;
   LineIndex = 0;
   while (LineIndex < LineCount) {
     const std::string& line = LineBuffer[++LineIndex];
-    if (mark && !line.empty()) {
-      upperLine = line;
-      platform_.ToUpper(upperLine);
+    const std::size_t markAt = LineIndex == 1 ? Utf8MarkLength(line) : 0;
+    output.append(line, 0, markAt);
+    if (mark && line.size() > markAt) {
+      upperLine.assign(line, markAt);
+      files_.ToUpper(upperLine);
       if (upperLine.find(upperDomain) != std::string::npos) output += '#';
     }
-    output += line;
+    output.append(line, markAt);
     output += "\r\n";
   }
-  WriteDurably(platform_, FilePath, output);
+  return ReplaceContents(files_, FilePath, output, expected);
 }
 
 }  // namespace veltrim::hostfix

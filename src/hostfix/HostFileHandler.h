@@ -4,9 +4,11 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <string_view>
 
-#include "Platform.h"
+#include "FileSystem.h"
 
 namespace veltrim::hostfix {
 
@@ -14,10 +16,15 @@ class HostFileHandler {
  public:
   // Slot 0 of the buffer holds no line, so this many lines fit.
   static constexpr int kCapacity = 200;
+  // Another program that writes the file while it is being repaired (a VPN client, a
+  // container tool) gets its change kept: the repair starts over from the new contents, this
+  // many times in all before it gives up.
+  static constexpr int kAttempts = 3;
 
-  explicit HostFileHandler(platform::Platform& platform) : platform_(platform) {}
+  explicit HostFileHandler(platform::FileSystem& files) : files_(files) {}
 
-  // Writes back the lines that the last successful ProcessFile read, if the file exists.
+  // Undoes the last ProcessFile, if it rewrote the file: writes back the lines it read. After
+  // a ProcessFile that rewrote nothing, it does nothing.
   void RestoreFile();
   // Rewrites the file, if it exists, with "#" before every line that contains `Domain`
   // ignoring letter case. Throws, leaving the file unchanged, when it cannot be repaired.
@@ -32,15 +39,18 @@ class HostFileHandler {
  private:
   bool IsPresent() const;
   // Writes slots 1 to LineCount, each followed by CR LF, marking those that contain `Domain`
-  // when `mark` is set; the file is replaced in one step.
-  void WritePass(bool mark);
+  // when `mark` is set; the file is replaced in one step. False, with nothing written, when the
+  // file no longer holds `expected`.
+  bool WritePass(bool mark, std::optional<std::string_view> expected);
 
-  platform::Platform& platform_;
+  platform::FileSystem& files_;
   std::int16_t LineIndex = 0;
   std::int16_t LineCount = 0;
   std::array<std::string, kCapacity + 1> LineBuffer;
   std::string FilePath;
   std::string Domain;
+  // Whether the last ProcessFile rewrote the file, and so what RestoreFile may undo.
+  bool rewritten_ = false;
 };
 
 }  // namespace veltrim::hostfix

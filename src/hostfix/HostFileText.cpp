@@ -20,4 +20,8 @@ bool IsUtf16(std::string_view bytes) {
   return bytes.substr(0, 2) == "\xFF\xFE" || bytes.substr(0, 2) == "\xFE\xFF";
 }
 
+std::size_t Utf8MarkLength(std::string_view text) {
+  return text.substr(0, 3) == "\xEF\xBB\xBF" ? 3 : 0;
+}
+
 }  // namespace veltrim::hostfix

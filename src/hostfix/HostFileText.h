@@ -15,4 +15,8 @@ std::vector<std::string_view> SplitLines(std::string_view text, std::size_t limi
 // A file that starts with a UTF-16 byte-order mark; its bytes are not single-byte lines.
 bool IsUtf16(std::string_view bytes);
 
+// 3 when the text starts with the UTF-8 byte-order mark, otherwise 0. The mark belongs to the
+// file, not to its first line: it stays in front of any "#".
+std::size_t Utf8MarkLength(std::string_view text);
+
 }  // namespace veltrim::hostfix

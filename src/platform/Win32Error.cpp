@@ -1,16 +1,17 @@
 #include "Win32Error.h"
 
 #include "SystemError.h"
+#include "Win32Text.h"
 
 namespace veltrim::platform {
 
 std::string DescribeError(DWORD number) {
-  char buffer[512];
+  wchar_t buffer[512];
   DWORD length =
-      ::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, number,
+      ::FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, number,
                        0, buffer, static_cast<DWORD>(std::size(buffer)), nullptr);
   if (length == 0) return "Unknown error.";
-  std::string text(buffer, length);
+  std::string text = Narrow(std::wstring(buffer, length));
   while (!text.empty() && (text.back() == '\r' || text.back() == '\n' || text.back() == ' ')) {
     text.pop_back();
   }

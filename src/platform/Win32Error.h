@@ -7,7 +7,7 @@
 
 namespace veltrim::platform {
 
-// The system's own description of an error number, without the trailing line end.
+// The system's own description of an error number in UTF-8, without the trailing line end.
 std::string DescribeError(DWORD number);
 
 [[noreturn]] void ThrowError(DWORD number, const std::string& action, const std::string& path);

@@ -1,58 +1,68 @@
 #include "Application.h"
 
+#include <windows.h>
+
 #include <commctrl.h>
 
 #include <exception>
 
+#include "HostFileHandler.h"
 #include "MainForm.h"
+#include "Win32Desktop.h"
+#include "Win32Error.h"
+#include "Win32FileSystem.h"
 #include "frmSplash.h"
 
 namespace veltrim::shell {
 
 namespace {
 
-int openWindows = 0;
-Application* application = nullptr;
+// Loaded, not imported: an import is loaded before the program runs, and the common controls
+// load further DLLs by their bare names as they start, which would then be looked for beside
+// the program first. The manifest's dependency makes this the version 6 controls.
+void InitCommonControls() {
+  HMODULE controls = ::LoadLibraryW(L"comctl32.dll");
+  if (controls == nullptr) platform::ThrowLastError("load", "comctl32.dll");
+  using Init = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
+  auto init = reinterpret_cast<Init>(
+      reinterpret_cast<void*>(::GetProcAddress(controls, "InitCommonControlsEx")));
+  INITCOMMONCONTROLSEX classes = {sizeof(classes), ICC_STANDARD_CLASSES};
+  if (init == nullptr || !init(&classes)) {
+    platform::ThrowLastError("start the common controls of", "comctl32.dll");
+  }
+}
 
 bool IsDialogKey(MSG& message) {
   HWND root = ::GetAncestor(message.hwnd, GA_ROOT);
-  return root != nullptr && ::IsDialogMessageA(root, &message);
+  return root != nullptr && ::IsDialogMessageW(root, &message);
 }
 
 }  // namespace
 
-Application& App() { return *application; }
-
-void WindowOpened() { ++openWindows; }
-
-void WindowClosed() {
-  if (--openWindows == 0) ::PostQuitMessage(0);
-}
-
 int Main() {
-  hostfix::HostFileHandler HostsHandler(platform::SystemPlatform());
-  hostfix::HostFileHandler LmHostsHandler(platform::SystemPlatform());
-  frmSplash splash;
-  MainForm main;
-  Application app{HostsHandler, LmHostsHandler, splash, main};
-  application = &app;
+  platform::Win32FileSystem files;
+  platform::Win32Desktop desktop;
+  hostfix::HostFileHandler HostsHandler(files);
+  hostfix::HostFileHandler LmHostsHandler(files);
+  OpenWindows windows;
+  MainForm main(windows, desktop, HostsHandler, LmHostsHandler);
+  frmSplash splash(windows, desktop, main);
 
-  INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_STANDARD_CLASSES};
-  ::InitCommonControlsEx(&controls);
   try {
+    InitCommonControls();
     splash.Show();
   } catch (const std::exception& error) {
-    platform::SystemPlatform().ShowMessage(error.what(), platform::MessageButtons::Ok);
+    // Reported, and the program ends here: with no window, the loop would wait forever.
+    desktop.ShowMessage(error.what(), platform::MessageButtons::Ok);
     return 1;
   }
 
   MSG message;
-  while (::GetMessageA(&message, nullptr, 0, 0) > 0) {
+  while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
     if (splash.PreviewKey(message) || IsDialogKey(message)) continue;
     ::TranslateMessage(&message);
-    ::DispatchMessageA(&message);
+    ::DispatchMessageW(&message);
   }
-  application = nullptr;
   return static_cast<int>(message.wParam);
 }
 

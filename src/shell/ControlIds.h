@@ -30,7 +30,7 @@ enum MainControl : int {
 inline constexpr int kAppIcon = 1;
 inline constexpr int kBannerPicture = 10;
 
-inline constexpr char kSplashClass[] = "VeltrimSplash";
-inline constexpr char kMainClass[] = "VeltrimMain";
+inline constexpr wchar_t kSplashClass[] = L"VeltrimSplash";
+inline constexpr wchar_t kMainClass[] = L"VeltrimMain";
 
 }  // namespace veltrim::shell

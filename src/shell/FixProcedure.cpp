@@ -1,6 +1,7 @@
 #include "FixProcedure.h"
 
 #include <exception>
+#include <stdexcept>
 
 #include "Address.h"
 #include "SystemFolder.h"
@@ -20,60 +21,74 @@ bool NamesAHost(const std::string& typed) {
   return host.find_first_not_of(' ') != std::string::npos;
 }
 
-void ClearHostFile(platform::Platform& platform, hostfix::HostFileHandler& handler,
+void ClearHostFile(platform::Desktop& desktop, hostfix::HostFileHandler& handler,
                    const std::string& typed, const char* relativePath) {
   std::string address = typed;
-  handler.ProcessFile(hostfix::GetSystemFolder(platform) + relativePath,
+  handler.ProcessFile(hostfix::GetSystemFolder(desktop) + relativePath,
                       hostfix::ExtractDomain(address));
 }
 
-void Repair(FixView& view, platform::Platform& platform, hostfix::HostFileHandler& HostsHandler,
+// The browser runs with the desktop user's rights, not this program's: the page it opens may
+// be one that a hosts entry was blocking for good reason. Only where the desktop shell cannot
+// start it is it started from here.
+void StartBrowser(platform::Desktop& desktop, const std::string& typed) {
+  desktop.CheckProgramExists(kBrowserPath);
+  if (desktop.StartThroughShell(kBrowserPath, typed, WindowState::MaximizedFocused)) return;
+  // Quoted, so that the browser reads its own path whole from its command line.
+  desktop.StartProgram(kBrowserPath, std::string("\"") + kBrowserPath + "\" " + typed,
+                       WindowState::MaximizedFocused);
+}
+
+void Repair(FixView& view, platform::Desktop& desktop, hostfix::HostFileHandler& HostsHandler,
             hostfix::HostFileHandler& LmHostsHandler, const std::string& typed) {
+  const std::string systemFolder = hostfix::GetSystemFolder(desktop);
+  // Without it the paths below would name files and a program in the current drive's root.
+  if (systemFolder.empty()) {
+    throw std::runtime_error("Could not find the Windows system folder, so nothing was changed.");
+  }
   view.ShowWorkingState();
 
   view.SetProgressItem("Flushing DNS");
-  // By full path: a bare "ipconfig" could run a program of that name planted in the current
-  // folder, with administrator rights.
-  const std::string ipconfig = hostfix::GetSystemFolder(platform) + "\\ipconfig.exe";
-  platform.StartProgram(ipconfig, ipconfig + " /flushdns", WindowState::Hidden);
+  // By full path, passed as the program to run: a bare "ipconfig" could run a program of that
+  // name planted in the current folder, with administrator rights.
+  const std::string ipconfig = systemFolder + "\\ipconfig.exe";
+  desktop.StartProgram(ipconfig, ipconfig + " /flushdns", WindowState::Hidden);
 
   view.SetProgressItem("Clearing Hosts");
-  ClearHostFile(platform, HostsHandler, typed, "\\drivers\\etc\\hosts");
-  ClearHostFile(platform, LmHostsHandler, typed, "\\drivers\\etc\\lmhosts");
+  ClearHostFile(desktop, HostsHandler, typed, "\\drivers\\etc\\hosts");
+  ClearHostFile(desktop, LmHostsHandler, typed, "\\drivers\\etc\\lmhosts");
   view.SetProgressItem("Completed");
 
-  // Quoted, so that the blank in "Program Files" cannot make it C:\Program.exe.
-  platform.StartProgram(kBrowserPath, std::string("\"") + kBrowserPath + "\" " + typed,
-                        WindowState::MaximizedFocused);
-  platform.Sleep(kBrowserHeadStartMs);
+  StartBrowser(desktop, view.AddressTextUtf8());
+  desktop.Sleep(kBrowserHeadStartMs);
   view.TakeFocus();
 
   const char* const kReactivate =
       "You may now reactivate any web acceleration software that you use.";
-  if (platform.ShowMessage("Did the Page load successfully?", MessageButtons::YesNo) ==
+  if (desktop.ShowMessage("Did the Page load successfully?", MessageButtons::YesNo) ==
       MessageAnswer::Yes) {
-    platform.ShowMessage(
+    desktop.ShowMessage(
         std::string("The correction will remain within the system.\r\n\r\n") + kReactivate,
         MessageButtons::Ok);
   } else {
-    platform.ShowMessage(std::string("The problem is not DNS related.\r\n\r\n") + kReactivate,
-                         MessageButtons::Ok);
+    desktop.ShowMessage(std::string("The problem is not DNS related.\r\n\r\n") + kReactivate,
+                        MessageButtons::Ok);
   }
 }
 
 }  // namespace
 
-void RunFix(FixView& view, platform::Platform& platform, hostfix::HostFileHandler& HostsHandler,
+void RunFix(FixView& view, platform::Desktop& desktop, hostfix::HostFileHandler& HostsHandler,
             hostfix::HostFileHandler& LmHostsHandler) {
   const std::string typed = view.AddressText();
   if (typed == "http://" || !NamesAHost(typed)) {
-    platform.ShowMessage("Invalid web address", MessageButtons::Ok);
+    desktop.ShowMessage("Invalid web address", MessageButtons::Ok);
     return;
   }
   try {
-    Repair(view, platform, HostsHandler, LmHostsHandler, typed);
+    Repair(view, desktop, HostsHandler, LmHostsHandler, typed);
   } catch (const std::exception& error) {
-    platform.ShowMessage(error.what(), MessageButtons::Ok);
+    desktop.ShowMessage(error.what(), MessageButtons::Ok);
   }
   view.Close();
 }

@@ -3,8 +3,8 @@
 
 #include <string>
 
+#include "Desktop.h"
 #include "HostFileHandler.h"
-#include "Platform.h"
 
 namespace veltrim::shell {
 
@@ -12,7 +12,10 @@ namespace veltrim::shell {
 class FixView {
  public:
   virtual ~FixView() = default;
+  // The typed text in the system's single-byte code page, as the host files are written.
   virtual std::string AddressText() = 0;
+  // The typed text in UTF-8, every character kept, for the browser.
+  virtual std::string AddressTextUtf8() = 0;
   // Hides the prompt and the address box, disables "Fix It" and shows the progress labels,
   // painted at once.
   virtual void ShowWorkingState() = 0;
@@ -27,7 +30,7 @@ inline constexpr unsigned kBrowserHeadStartMs = 4000;
 
 // Runs the whole fix. A failure is reported in one message box and, like a fix that runs to
 // its end, closes the window.
-void RunFix(FixView& view, platform::Platform& platform, hostfix::HostFileHandler& HostsHandler,
+void RunFix(FixView& view, platform::Desktop& desktop, hostfix::HostFileHandler& HostsHandler,
             hostfix::HostFileHandler& LmHostsHandler);
 
 }  // namespace veltrim::shell

@@ -2,6 +2,9 @@
 
 #include <string>
 
+#include "Win32Error.h"
+#include "Win32Text.h"
+
 namespace veltrim::shell {
 
 namespace {
@@ -11,25 +14,25 @@ constexpr int kRegularSize = 825;
 constexpr int kLargeSize = 975;
 
 HFONT MakeFont(int hundredthsOfPoint, int dpi, bool bold, bool italic) {
-  LOGFONTA font = {};
+  LOGFONTW font = {};
   font.lfHeight = -::MulDiv(hundredthsOfPoint, dpi, 7200);
   font.lfWeight = bold ? FW_BOLD : FW_NORMAL;
   font.lfItalic = italic ? TRUE : FALSE;
   font.lfCharSet = DEFAULT_CHARSET;
-  lstrcpynA(font.lfFaceName, "MS Sans Serif", static_cast<int>(std::size(font.lfFaceName)));
-  return ::CreateFontIndirectA(&font);
+  lstrcpynW(font.lfFaceName, L"MS Sans Serif", static_cast<int>(std::size(font.lfFaceName)));
+  return ::CreateFontIndirectW(&font);
 }
 
 }  // namespace
 
 void FitToText(HWND control, HFONT font, bool anchorRight) {
-  std::string text(static_cast<size_t>(::GetWindowTextLengthA(control)), '\0');
-  ::GetWindowTextA(control, text.data(), static_cast<int>(text.size() + 1));
+  std::wstring text(static_cast<size_t>(::GetWindowTextLengthW(control)), L'\0');
+  ::GetWindowTextW(control, text.data(), static_cast<int>(text.size() + 1));
   HDC dc = ::GetDC(control);
   SIZE size = {};
   {
     ScopedSelect select(dc, font);
-    ::GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    ::GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
   }
   ::ReleaseDC(control, dc);
   RECT rect;
@@ -65,7 +68,7 @@ HFONT Fonts::Get(FontStyle style) const {
 
 void CreateControls(HWND parent, const std::vector<ControlLayout>& table, int dpi,
                     const Fonts& fonts) {
-  HINSTANCE instance = reinterpret_cast<HINSTANCE>(::GetWindowLongPtrA(parent, GWLP_HINSTANCE));
+  HINSTANCE instance = reinterpret_cast<HINSTANCE>(::GetWindowLongPtrW(parent, GWLP_HINSTANCE));
   for (const ControlLayout& control : table) {
     int left = TwipsToPixels(control.left, dpi);
     int top = TwipsToPixels(control.top, dpi);
@@ -76,13 +79,16 @@ void CreateControls(HWND parent, const std::vector<ControlLayout>& table, int dp
         top += TwipsToPixels(outer.top, dpi);
       }
     }
-    HWND hwnd = ::CreateWindowExA(
+    HWND hwnd = ::CreateWindowExW(
         control.exStyle, control.windowClass, control.text,
         WS_CHILD | WS_CLIPSIBLINGS | control.style, left, top, TwipsToPixels(control.width, dpi),
         TwipsToPixels(control.height, dpi), parent,
         reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)), instance, nullptr);
+    if (hwnd == nullptr) {
+      platform::ThrowLastError("create the control", platform::Narrow(control.windowClass));
+    }
     HFONT font = fonts.Get(control.font);
-    ::SendMessageA(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    ::SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     if (control.sizing != Sizing::Fixed) {
       FitToText(hwnd, font, control.sizing == Sizing::FitTextAnchorRight);
     }
@@ -91,8 +97,8 @@ void CreateControls(HWND parent, const std::vector<ControlLayout>& table, int dp
 
 void CentreOnScreen(HWND window, int clientWidthTwips, int clientHeightTwips, int dpi) {
   RECT rect = {0, 0, TwipsToPixels(clientWidthTwips, dpi), TwipsToPixels(clientHeightTwips, dpi)};
-  ::AdjustWindowRectEx(&rect, static_cast<DWORD>(::GetWindowLongPtrA(window, GWL_STYLE)), FALSE,
-                       static_cast<DWORD>(::GetWindowLongPtrA(window, GWL_EXSTYLE)));
+  ::AdjustWindowRectEx(&rect, static_cast<DWORD>(::GetWindowLongPtrW(window, GWL_STYLE)), FALSE,
+                       static_cast<DWORD>(::GetWindowLongPtrW(window, GWL_EXSTYLE)));
   int width = rect.right - rect.left;
   int height = rect.bottom - rect.top;
   int x = (::GetSystemMetrics(SM_CXSCREEN) - width) / 2;

@@ -14,8 +14,8 @@ enum class Sizing { Fixed, FitTextAnchorLeft, FitTextAnchorRight };
 
 struct ControlLayout {
   int id;
-  const char* windowClass;
-  const char* text;
+  const wchar_t* windowClass;
+  const wchar_t* text;
   int left, top, width, height;  // twips, in the container's client area
   DWORD style;
   DWORD exStyle;
@@ -42,7 +42,7 @@ class Fonts {
   ScopedFont boldItalic_;
 };
 
-// Creates the controls in table order, which is also their tab order.
+// Creates the controls in table order, which is also their tab order. Throws SystemError.
 void CreateControls(HWND parent, const std::vector<ControlLayout>& table, int dpi,
                     const Fonts& fonts);
 

@@ -2,9 +2,9 @@
 
 #include <vector>
 
-#include "Application.h"
 #include "ApplicationTitle.h"
 #include "ControlIds.h"
+#include "Win32Text.h"
 
 namespace veltrim::shell {
 
@@ -18,22 +18,22 @@ constexpr DWORD kButton = WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON;
 // In tab order.
 const std::vector<ControlLayout>& MainLayout() {
   static const std::vector<ControlLayout> layout = {
-      {kWebAddress, "EDIT", "http://", 240, 480, 3375, 285,
+      {kWebAddress, L"EDIT", L"http://", 240, 480, 3375, 285,
        WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, FontStyle::Regular},
-      {kWebLabel, "STATIC", "Type website to fix below", 240, 240, 3615, 255,
+      {kWebLabel, L"STATIC", L"Type website to fix below", 240, 240, 3615, 255,
        WS_VISIBLE | SS_LEFT | SS_NOPREFIX, 0, FontStyle::Regular},
-      {kCancel, "BUTTON", "Cancel", 240, 960, 1575, 495, kButton, 0, FontStyle::Regular},
-      {kFixItButton, "BUTTON", "Fix It", 2040, 960, 1575, 495, kButton, 0, FontStyle::Regular},
-      {kProgress, "STATIC", "Fixing.....", 240, 360, 1095, 375, SS_LEFT | SS_NOPREFIX, 0,
+      {kCancel, L"BUTTON", L"Cancel", 240, 960, 1575, 495, kButton, 0, FontStyle::Regular},
+      {kFixItButton, L"BUTTON", L"Fix It", 2040, 960, 1575, 495, kButton, 0, FontStyle::Regular},
+      {kProgress, L"STATIC", L"Fixing.....", 240, 360, 1095, 375, SS_LEFT | SS_NOPREFIX, 0,
        FontStyle::Bold},
-      {kProgressItem, "STATIC", "", 1920, 360, 1695, 375, SS_LEFT | SS_NOPREFIX, 0,
+      {kProgressItem, L"STATIC", L"", 1920, 360, 1695, 375, SS_LEFT | SS_NOPREFIX, 0,
        FontStyle::BoldItalic},
   };
   return layout;
 }
 
 HICON LoadAppIcon(int size) {
-  return static_cast<HICON>(::LoadImageA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(kAppIcon),
+  return static_cast<HICON>(::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(kAppIcon),
                                          IMAGE_ICON, size, size, LR_DEFAULTCOLOR | LR_SHARED));
 }
 
@@ -43,11 +43,11 @@ void MainForm::Show() {
   HICON icon = LoadAppIcon(::GetSystemMetrics(SM_CXICON));
   HICON smallIcon = LoadAppIcon(::GetSystemMetrics(SM_CXSMICON));
   Register(kMainClass, icon, smallIcon);
-  CreateTopLevel(kMainClass, platform::kApplicationTitle, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
-                 WS_EX_CONTROLPARENT);
+  CreateTopLevel(kMainClass, platform::Widen(platform::kApplicationTitle).c_str(),
+                 WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, WS_EX_CONTROLPARENT);
   // Set on the window as well, where the task bar and Alt+Tab ask for it.
-  ::SendMessageA(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
-  ::SendMessageA(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon));
+  ::SendMessageW(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+  ::SendMessageW(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon));
   ::ShowWindow(Handle(), SW_SHOW);
   ::SetFocus(Control(kWebAddress));
 }
@@ -60,15 +60,11 @@ LRESULT MainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_COMMAND:
       OnCommand(LOWORD(wParam));
       return 0;
-    case WM_DESTROY:
-      OnDestroy();
-      return 0;
   }
   return Default(message, wParam, lParam);
 }
 
 void MainForm::OnCreate() {
-  WindowOpened();
   int dpi = ScreenDpi();
   fonts_ = std::make_unique<Fonts>(dpi);
   CreateControls(Handle(), MainLayout(), dpi, *fonts_);
@@ -83,19 +79,26 @@ void MainForm::OnCommand(int id) {
     ::DestroyWindow(Handle());
   } else if (id == kFixItButton) {
     fixing_ = true;
-    RunFix(*this, platform::SystemPlatform(), App().HostsHandler, App().LmHostsHandler);
+    RunFix(*this, desktop_, HostsHandler_, LmHostsHandler_);
     fixing_ = false;
   }
 }
 
-void MainForm::OnDestroy() { WindowClosed(); }
-
 std::string MainForm::AddressText() {
   HWND box = Control(kWebAddress);
+  // The box holds UTF-16; the system gives it in its code page.
   std::string text(static_cast<size_t>(::GetWindowTextLengthA(box)), '\0');
   int length = ::GetWindowTextA(box, text.data(), static_cast<int>(text.size() + 1));
   text.resize(static_cast<size_t>(length));
   return text;
+}
+
+std::string MainForm::AddressTextUtf8() {
+  HWND box = Control(kWebAddress);
+  std::wstring text(static_cast<size_t>(::GetWindowTextLengthW(box)), L'\0');
+  int length = ::GetWindowTextW(box, text.data(), static_cast<int>(text.size() + 1));
+  text.resize(static_cast<size_t>(length));
+  return platform::Narrow(text);
 }
 
 void MainForm::ShowWorkingState() {
@@ -109,7 +112,7 @@ void MainForm::ShowWorkingState() {
 
 void MainForm::SetProgressItem(const std::string& caption) {
   HWND label = Control(kProgressItem);
-  ::SetWindowTextA(label, caption.c_str());
+  ::SetWindowTextW(label, platform::Widen(caption).c_str());
   // The fix keeps the window from processing messages, so the label is painted now.
   ::RedrawWindow(label, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
 }

@@ -11,16 +11,23 @@ namespace veltrim::shell {
 
 class MainForm final : public Window, private FixView {
  public:
+  MainForm(OpenWindows& windows, platform::Desktop& desktop, hostfix::HostFileHandler& HostsHandler,
+           hostfix::HostFileHandler& LmHostsHandler)
+      : Window(windows, desktop),
+        desktop_(desktop),
+        HostsHandler_(HostsHandler),
+        LmHostsHandler_(LmHostsHandler) {}
+  // Throws when the window cannot be created.
   void Show();
 
  private:
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
   void OnCreate();
   void OnCommand(int id);
-  void OnDestroy();
 
   // FixView
   std::string AddressText() override;
+  std::string AddressTextUtf8() override;
   void ShowWorkingState() override;
   void SetProgressItem(const std::string& caption) override;
   void TakeFocus() override;
@@ -28,6 +35,9 @@ class MainForm final : public Window, private FixView {
 
   HWND Control(int id) const { return ::GetDlgItem(Handle(), id); }
 
+  platform::Desktop& desktop_;
+  hostfix::HostFileHandler& HostsHandler_;
+  hostfix::HostFileHandler& LmHostsHandler_;
   std::unique_ptr<Fonts> fonts_;
   bool fixing_ = false;
 };

@@ -1,6 +1,7 @@
 #include "PictureBox.h"
 
 #include "GdiObjects.h"
+#include "Win32Error.h"
 
 namespace veltrim::shell {
 
@@ -9,11 +10,11 @@ namespace {
 void Paint(HWND box) {
   PAINTSTRUCT paint;
   HDC dc = ::BeginPaint(box, &paint);
-  auto bitmap = reinterpret_cast<HBITMAP>(::GetWindowLongPtrA(box, GWLP_USERDATA));
+  auto bitmap = reinterpret_cast<HBITMAP>(::GetWindowLongPtrW(box, GWLP_USERDATA));
   RECT client;
   ::GetClientRect(box, &client);
   BITMAP info = {};
-  if (bitmap != nullptr && ::GetObjectA(bitmap, sizeof(info), &info) != 0) {
+  if (bitmap != nullptr && ::GetObjectW(bitmap, sizeof(info), &info) != 0) {
     HDC source = ::CreateCompatibleDC(dc);
     {
       ScopedSelect select(source, bitmap);
@@ -40,23 +41,25 @@ LRESULT CALLBACK Procedure(HWND box, UINT message, WPARAM wParam, LPARAM lParam)
       ::SetFocus(box);
       return 0;
   }
-  return ::DefWindowProcA(box, message, wParam, lParam);
+  return ::DefWindowProcW(box, message, wParam, lParam);
 }
 
 }  // namespace
 
 void RegisterPictureBox() {
-  WNDCLASSEXA windowClass = {};
+  WNDCLASSEXW windowClass = {};
   windowClass.cbSize = sizeof(windowClass);
   windowClass.lpfnWndProc = Procedure;
-  windowClass.hInstance = ::GetModuleHandleA(nullptr);
-  windowClass.hCursor = ::LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+  windowClass.hInstance = ::GetModuleHandleW(nullptr);
+  windowClass.hCursor = ::LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
   windowClass.lpszClassName = kPictureBoxClass;
-  ::RegisterClassExA(&windowClass);
+  if (::RegisterClassExW(&windowClass) == 0 && ::GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
+    platform::ThrowLastError("register the window class", "VeltrimPictureBox");
+  }
 }
 
 void SetPicture(HWND box, HBITMAP bitmap) {
-  ::SetWindowLongPtrA(box, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(bitmap));
+  ::SetWindowLongPtrW(box, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(bitmap));
   ::InvalidateRect(box, nullptr, FALSE);
 }
 

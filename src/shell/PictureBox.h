@@ -5,8 +5,9 @@
 
 namespace veltrim::shell {
 
-inline constexpr char kPictureBoxClass[] = "VeltrimPictureBox";
+inline constexpr wchar_t kPictureBoxClass[] = L"VeltrimPictureBox";
 
+// Throws SystemError.
 void RegisterPictureBox();
 // The box shows `bitmap` but does not own it.
 void SetPicture(HWND box, HBITMAP bitmap);

@@ -1,4 +1,4 @@
-// What the program reads from its own resources.
+// What the program shows of its own: its version and its pictures.
 #pragma once
 
 #include <windows.h>
@@ -7,7 +7,7 @@
 
 namespace veltrim::shell {
 
-// "major.minor.revision" from the program's version resource.
+// "major.minor.revision", each a plain decimal number.
 std::string ProgramVersion();
 
 // Decodes the JPEG picture resource `id` into a bitmap; throws SystemError on failure.

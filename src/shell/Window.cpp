@@ -1,41 +1,92 @@
 #include "Window.h"
 
+#include <stdexcept>
+
+#include "Win32Error.h"
+#include "Win32Text.h"
+
 namespace veltrim::shell {
 
-void Window::Register(const char* className, HICON icon, HICON smallIcon) {
-  WNDCLASSEXA windowClass = {};
-  windowClass.cbSize = sizeof(windowClass);
-  windowClass.lpfnWndProc = Procedure;
-  windowClass.hInstance = ::GetModuleHandleA(nullptr);
-  windowClass.hIcon = icon;
-  windowClass.hIconSm = smallIcon;
-  windowClass.hCursor = ::LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
-  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  windowClass.lpszClassName = className;
-  ::RegisterClassExA(&windowClass);
+namespace {
+
+std::string Describe(const std::exception_ptr& error) {
+  try {
+    std::rethrow_exception(error);
+  } catch (const std::exception& known) {
+    return known.what();
+  } catch (...) {
+    return "An unexpected error occurred.";
+  }
 }
 
-HWND Window::CreateTopLevel(const char* className, const char* caption, DWORD style,
+}  // namespace
+
+void Window::Register(const wchar_t* className, HICON icon, HICON smallIcon) {
+  WNDCLASSEXW windowClass = {};
+  windowClass.cbSize = sizeof(windowClass);
+  windowClass.lpfnWndProc = Procedure;
+  windowClass.hInstance = ::GetModuleHandleW(nullptr);
+  windowClass.hIcon = icon;
+  windowClass.hIconSm = smallIcon;
+  windowClass.hCursor = ::LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  windowClass.lpszClassName = className;
+  if (::RegisterClassExW(&windowClass) == 0 && ::GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
+    platform::ThrowLastError("register the window class", platform::Narrow(className));
+  }
+}
+
+void Window::CreateTopLevel(const wchar_t* className, const wchar_t* caption, DWORD style,
                             DWORD exStyle) {
-  return ::CreateWindowExA(exStyle, className, caption, style, CW_USEDEFAULT, CW_USEDEFAULT,
-                           CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr,
-                           ::GetModuleHandleA(nullptr), this);
+  creationError_ = nullptr;
+  HWND created = ::CreateWindowExW(exStyle, className, caption, style, CW_USEDEFAULT, CW_USEDEFAULT,
+                                   CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr,
+                                   ::GetModuleHandleW(nullptr), this);
+  if (creationError_) std::rethrow_exception(creationError_);
+  if (created == nullptr)
+    platform::ThrowLastError("create the window", platform::Narrow(className));
+  windows_.Opened();
+  counted_ = true;
 }
 
 LRESULT CALLBACK Window::Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_NCCREATE) {
-    auto* self = static_cast<Window*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
+    auto* self = static_cast<Window*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
     self->hwnd_ = hwnd;
-    ::SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
   }
-  auto* self = reinterpret_cast<Window*>(::GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-  if (self == nullptr) return ::DefWindowProcA(hwnd, message, wParam, lParam);
-  LRESULT result = self->HandleMessage(message, wParam, lParam);
+  auto* self = reinterpret_cast<Window*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  if (self == nullptr) return ::DefWindowProcW(hwnd, message, wParam, lParam);
+  LRESULT result = 0;
+  try {
+    result = self->HandleMessage(message, wParam, lParam);
+  } catch (...) {
+    result = self->Failed(message, std::current_exception());
+  }
   if (message == WM_NCDESTROY) {
-    ::SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
+    ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
     self->hwnd_ = nullptr;
+    if (self->counted_) {
+      self->counted_ = false;
+      self->windows_.Closed();
+    }
   }
   return result;
+}
+
+LRESULT Window::Failed(UINT message, const std::exception_ptr& error) noexcept {
+  // No exception may cross into the system's code that called the window procedure.
+  if (message == WM_NCCREATE || message == WM_CREATE) {
+    creationError_ = error;
+    return message == WM_NCCREATE ? FALSE : -1;
+  }
+  try {
+    desktop_.ShowMessage(Describe(error), platform::MessageButtons::Ok);
+  } catch (...) {
+    // Nothing is left to tell the user with; closing the window still ends the program.
+  }
+  ::DestroyWindow(hwnd_);
+  return 0;
 }
 
 }  // namespace veltrim::shell

@@ -3,11 +3,10 @@
 #include <string>
 #include <vector>
 
-#include "Application.h"
 #include "ControlIds.h"
-#include "MainForm.h"
 #include "PictureBox.h"
 #include "Resources.h"
+#include "Win32Text.h"
 
 namespace veltrim::shell {
 
@@ -16,8 +15,8 @@ namespace {
 constexpr int kClientWidth = 8490;
 constexpr int kClientHeight = 4995;
 
-const char kDisclaimer[] =
-    "This software is provided as is, with no support or warranty of any kind. The use of this "
+const wchar_t kDisclaimer[] =
+    L"This software is provided as is, with no support or warranty of any kind. The use of this "
     "software is not endorsed by Microsoft Corporation, and we accept no responsibility for loss "
     "of data or damage to your system which may result from the use of this software. By using "
     "this software you agree to the above terms. If you do not agree to the above terms press "
@@ -29,25 +28,26 @@ constexpr DWORD kButton = WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON;
 // In tab order; the frame goes to the back once everything is created.
 const std::vector<ControlLayout>& SplashLayout() {
   static const std::vector<ControlLayout> layout = {
-      {kFrame1, "BUTTON", "", 120, 0, 8280, 4890, WS_VISIBLE | BS_GROUPBOX, 0, FontStyle::Regular},
-      {kLblVersion, "STATIC", "Version", 3960, 1680, 810, 240, kLabel | SS_LEFT, 0, FontStyle::Bold,
-       kFrame1, Sizing::FitTextAnchorLeft},
-      {kPicture1, kPictureBoxClass, "", 0, 120, 8235, 1410, WS_VISIBLE | WS_TABSTOP,
+      {kFrame1, L"BUTTON", L"", 120, 0, 8280, 4890, WS_VISIBLE | BS_GROUPBOX, 0,
+       FontStyle::Regular},
+      {kLblVersion, L"STATIC", L"Version", 3960, 1680, 810, 240, kLabel | SS_LEFT, 0,
+       FontStyle::Bold, kFrame1, Sizing::FitTextAnchorLeft},
+      {kPicture1, kPictureBoxClass, L"", 0, 120, 8235, 1410, WS_VISIBLE | WS_TABSTOP,
        WS_EX_CLIENTEDGE, FontStyle::Regular, kFrame1},
-      {kLabel1, "STATIC", "Warning", 3600, 2640, 1095, 255, kLabel | SS_CENTER, 0, FontStyle::Bold,
-       kFrame1},
-      {kLabel2, "STATIC", kDisclaimer, 360, 3000, 7455, 855, kLabel | SS_LEFT, 0,
+      {kLabel1, L"STATIC", L"Warning", 3600, 2640, 1095, 255, kLabel | SS_CENTER, 0,
+       FontStyle::Bold, kFrame1},
+      {kLabel2, L"STATIC", kDisclaimer, 360, 3000, 7455, 855, kLabel | SS_LEFT, 0,
        FontStyle::Regular, kFrame1},
-      {kLabel3, "STATIC",
-       "If you agree to the above terms please click continue otherwise click exit.", 360, 3960,
+      {kLabel3, L"STATIC",
+       L"If you agree to the above terms please click continue otherwise click exit.", 360, 3960,
        7455, 255, kLabel | SS_CENTER, 0, FontStyle::Regular, kFrame1},
-      {kLabel4, "STATIC", "Veltrim", 2940, 1680, 870, 240, kLabel | SS_RIGHT, 0, FontStyle::Bold,
+      {kLabel4, L"STATIC", L"Veltrim", 2940, 1680, 870, 240, kLabel | SS_RIGHT, 0, FontStyle::Bold,
        kFrame1, Sizing::FitTextAnchorRight},
-      {kCommand1, "BUTTON", "Continue", 2400, 4320, 1335, 375, kButton, 0, FontStyle::Regular,
+      {kCommand1, L"BUTTON", L"Continue", 2400, 4320, 1335, 375, kButton, 0, FontStyle::Regular,
        kFrame1},
-      {kCommand2, "BUTTON", "Exit", 4560, 4320, 1335, 375, kButton, 0, FontStyle::Regular},
-      {kLabel5, "STATIC",
-       "Please close all web acceleration programs prior to using this application.", 360, 2160,
+      {kCommand2, L"BUTTON", L"Exit", 4560, 4320, 1335, 375, kButton, 0, FontStyle::Regular},
+      {kLabel5, L"STATIC",
+       L"Please close all web acceleration programs prior to using this application.", 360, 2160,
        7455, 255, kLabel | SS_CENTER, 0, FontStyle::Regular, kFrame1},
   };
   return layout;
@@ -60,7 +60,7 @@ void frmSplash::Show() {
   RegisterPictureBox();
   // A dialog frame without caption or system menu; a tool window stays out of the task bar.
   // No WS_CLIPCHILDREN: the frame is transparent and shows the window's background.
-  CreateTopLevel(kSplashClass, "", WS_POPUP | WS_DLGFRAME, WS_EX_TOOLWINDOW | WS_EX_CONTROLPARENT);
+  CreateTopLevel(kSplashClass, L"", WS_POPUP | WS_DLGFRAME, WS_EX_TOOLWINDOW | WS_EX_CONTROLPARENT);
   ::ShowWindow(Handle(), SW_SHOW);
   ::SetFocus(::GetDlgItem(Handle(), kPicture1));
 }
@@ -84,20 +84,16 @@ LRESULT frmSplash::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_COMMAND:
       OnCommand(LOWORD(wParam));
       return 0;
-    case WM_DESTROY:
-      OnDestroy();
-      return 0;
   }
   return Default(message, wParam, lParam);
 }
 
 void frmSplash::OnCreate() {
-  WindowOpened();
   int dpi = ScreenDpi();
   fonts_ = std::make_unique<Fonts>(dpi);
   CreateControls(Handle(), SplashLayout(), dpi, *fonts_);
   HWND version = ::GetDlgItem(Handle(), kLblVersion);
-  ::SetWindowTextA(version, ("Version " + ProgramVersion()).c_str());
+  ::SetWindowTextW(version, platform::Widen("Version " + ProgramVersion()).c_str());
   // The label sizes itself to its new text, as it did to the placeholder.
   FitToText(version, fonts_->Get(FontStyle::Bold), false);
   banner_.Reset(LoadJpegResource(kBannerPicture));
@@ -110,13 +106,11 @@ void frmSplash::OnCreate() {
 void frmSplash::OnCommand(int id) {
   if (id == kCommand1) {
     // The main window opens first, so the program never passes through having none.
-    App().main.Show();
+    main_.Show();
     ::DestroyWindow(Handle());
   } else if (id == kCommand2) {
     ::DestroyWindow(Handle());
   }
 }
-
-void frmSplash::OnDestroy() { WindowClosed(); }
 
 }  // namespace veltrim::shell

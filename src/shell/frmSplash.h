@@ -5,12 +5,17 @@
 
 #include "GdiObjects.h"
 #include "Layout.h"
+#include "MainForm.h"
 #include "Window.h"
 
 namespace veltrim::shell {
 
 class frmSplash final : public Window {
  public:
+  // Continue opens `main`.
+  frmSplash(OpenWindows& windows, platform::Desktop& desktop, MainForm& main)
+      : Window(windows, desktop), main_(main) {}
+  // Throws when the screen cannot be created.
   void Show();
   // Escape pressed anywhere on the screen closes it: the screen sees keys before its controls.
   bool PreviewKey(const MSG& message);
@@ -19,8 +24,8 @@ class frmSplash final : public Window {
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
   void OnCreate();
   void OnCommand(int id);
-  void OnDestroy();
 
+  MainForm& main_;
   std::unique_ptr<Fonts> fonts_;
   ScopedBitmap banner_;
 };

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cwchar>
 #include <fstream>
 #include <iterator>
 #include <memory>
@@ -221,10 +222,13 @@ class EndToEnd : public ::testing::Test {
     Answer(box, IDOK);
   }
 
-  void ExpectFixReported(const std::string& answerText, int answer) {
+  // Runs a whole fix of the address `typed` (UTF-8) and checks what the user saw and which
+  // programs were started, and how.
+  void ExpectFixReported(const std::string& answerText, int answer,
+                         const std::string& typed = "http://www.example.com/page") {
     auto clicked = std::chrono::steady_clock::now();
     HWND main = program_->WaitForWindow(kMainClass);
-    Type(main, kWebAddress, "http://www.example.com/page");
+    TypeUtf8(main, kWebAddress, typed);
     Click(main, kFixItButton);
     // The program waits for the browser with "Completed" showing.
     WaitForLabel(main, kProgressItem, "Completed", 3000);
@@ -244,14 +248,95 @@ class EndToEnd : public ::testing::Test {
     Answer(question, answer);
     ExpectOkMessage(answerText + "\r\n\r\n" + kReactivate);
     EXPECT_TRUE(program_->WaitForExit());
+    // ipconfig hidden and started by Veltrim; the browser maximized, with the text exactly as
+    // typed, started by the desktop shell so that it has the user's rights, not Veltrim's.
     EXPECT_EQ(StartedPrograms(),
               (std::vector<std::string>{
-                  "ipconfig.exe|0|C:\\windows\\system32\\ipconfig.exe /flushdns",
-                  "iexplore.exe|3|\"" + kBrowser + "\" http://www.example.com/page"}));
+                  "ipconfig.exe|0|C:\\windows\\system32\\ipconfig.exe /flushdns|Veltrim.exe",
+                  "iexplore.exe|3|\"" + kBrowser + "\" " + typed + "|explorer.exe"}));
   }
 
   std::unique_ptr<Program> program_;
 };
+
+// Users run Veltrim straight from their Downloads folder, where a web page may have left DLLs
+// named as the system's. The program is copied to such a folder before it starts.
+class Downloads : public EndToEnd {
+ protected:
+  void SetUp() override {
+    WriteFileBytes(kHostsPath, kHosts);
+    WriteFileBytes(kLmHostsPath, kLmHosts);
+  }
+
+  // `folder` ends in a backslash; it is made if it is not there.
+  void StartFrom(const std::wstring& folder) {
+    ASSERT_TRUE(::CopyFileW((DriverFolder() + L"Veltrim.exe").c_str(),
+                            (folder + L"Veltrim.exe").c_str(), FALSE));
+    program_ = std::make_unique<Program>(folder + L"Veltrim.exe");
+  }
+
+  // Copies of a DLL that leaves "NAME.dll.loaded" beside itself when it is loaded.
+  void PlantDlls(const std::wstring& folder) {
+    folder_ = folder;
+    ASSERT_TRUE(::CreateDirectoryW(folder.c_str(), nullptr) ||
+                ::GetLastError() == ERROR_ALREADY_EXISTS);
+    const std::wstring marker = DriverFolder() + L"veltrim_marker.dll";
+    for (const wchar_t* name : kPlanted) {
+      ASSERT_TRUE(::CopyFileW(marker.c_str(), (folder + name).c_str(), FALSE));
+    }
+    // The marker works: loaded on purpose, it leaves its trace.
+    const std::wstring control = folder + L"control.dll";
+    ASSERT_TRUE(::CopyFileW(marker.c_str(), control.c_str(), FALSE));
+    HMODULE loaded = ::LoadLibraryW(control.c_str());
+    ASSERT_NE(loaded, nullptr);
+    ::FreeLibrary(loaded);
+    EXPECT_TRUE(::DeleteFileW((control + L".loaded").c_str()));
+  }
+
+  std::vector<std::string> Loaded() const {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAW found;
+    HANDLE search = ::FindFirstFileW((folder_ + L"*.loaded").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return names;
+    do {
+      names.emplace_back(found.cFileName, found.cFileName + std::wcslen(found.cFileName));
+    } while (::FindNextFileW(search, &found));
+    ::FindClose(search);
+    return names;
+  }
+
+  // Each is one that Windows looks for beside the program first unless told otherwise; the
+  // scenario script makes Wine do the same.
+  static constexpr const wchar_t* kPlanted[] = {
+      L"windowscodecs.dll", L"uxtheme.dll",   L"dwmapi.dll",     L"propsys.dll",
+      L"userenv.dll",       L"cryptbase.dll", L"textshaping.dll"};
+
+  std::wstring folder_;
+};
+
+TEST_F(Downloads, PlantedDllsAreNotLoaded) {
+  const std::wstring folder = L"C:\\users\\Public\\Downloads\\";
+  PlantDlls(folder);
+  StartFrom(folder);
+  OpenMain();
+  ExpectFixReported("The correction will remain within the system.", IDYES);
+  EXPECT_EQ(Loaded(), std::vector<std::string>{});
+}
+
+// A user whose name the code page cannot spell; the address, too, has letters beyond it.
+TEST_F(Downloads, WholeFixFromAFolderNamedOutsideTheCodePage) {
+  const std::wstring user = L"C:\\users\\\x041F\x043E\x043B\x044C\x0437\x043E \x7528\x6237\\";
+  ASSERT_TRUE(::CreateDirectoryW(user.c_str(), nullptr));
+  ASSERT_TRUE(::CreateDirectoryW((user + L"Downloads").c_str(), nullptr));
+  StartFrom(user + L"Downloads\\");
+  OpenMain();
+  ExpectFixReported("The problem is not DNS related.", IDNO,
+                    "http://www.example.com/\xD0\xBF\xD1\x80\xD0\xB8\xD0\xBC\xD0\xB5\xD1\x80/"
+                    "\xE4\xBE\x8B");
+  EXPECT_EQ(ReadFileBytes(kHostsPath),
+            "127.0.0.1 localhost\r\n::1 localhost\r\n#10.0.0.1 www.example.com\r\n");
+  EXPECT_EQ(ReadFileBytes(kLmHostsPath), "10.0.0.2 EXAMPLE #PRE\r\n#10.0.0.3 example.com\r\n");
+}
 
 TEST_F(EndToEnd, DisclaimerExit) {
   HWND splash = program_->WaitForWindow(kSplashClass);
@@ -355,8 +440,9 @@ TEST_F(EndToEnd, HostsFileTooLong) {
   EXPECT_TRUE(program_->WaitForExit());
   EXPECT_EQ(ReadFileBytes(kHostsPath), big);
   EXPECT_EQ(ReadFileBytes(kLmHostsPath), kLmHosts);
-  EXPECT_EQ(StartedPrograms(), std::vector<std::string>{
-                                   "ipconfig.exe|0|C:\\windows\\system32\\ipconfig.exe /flushdns"});
+  EXPECT_EQ(StartedPrograms(),
+            std::vector<std::string>{
+                "ipconfig.exe|0|C:\\windows\\system32\\ipconfig.exe /flushdns|Veltrim.exe"});
 }
 
 // The scenario script makes the hosts file immutable on the Linux side before this runs.

@@ -1,25 +1,64 @@
 // Stands in for ipconfig.exe and iexplore.exe in the test prefix: appends one line
-// "program|window state|command line" to the file that VELTRIM_STARTED_LOG names, where the
-// window state is STARTUPINFO.wShowWindow, or -1 when the starter gave none.
+// "program|window state|command line|parent program" to the file that VELTRIM_STARTED_LOG
+// names, where the window state is STARTUPINFO.wShowWindow, or -1 when the starter gave none,
+// the command line is in UTF-8, and the parent is the program that started this one.
 #include <windows.h>
+// After windows.h, which it needs.
+#include <tlhelp32.h>
 
 #include <cstdio>
 #include <cstring>
+#include <string>
+
+namespace {
+
+std::string Utf8(const wchar_t* text) {
+  int length = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
+  std::string utf8(static_cast<size_t>(length > 0 ? length : 1), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text, -1, utf8.data(), length, nullptr, nullptr);
+  utf8.resize(utf8.size() - 1);
+  return utf8;
+}
+
+// The executable name of process `id`'s parent, or "?" when it has gone.
+std::string ParentName(DWORD id) {
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) return "?";
+  PROCESSENTRY32W entry = {};
+  entry.dwSize = sizeof(entry);
+  DWORD parent = 0;
+  for (BOOL more = Process32FirstW(snapshot, &entry); more;
+       more = Process32NextW(snapshot, &entry)) {
+    if (entry.th32ProcessID == id) parent = entry.th32ParentProcessID;
+  }
+  std::string name = "?";
+  entry.dwSize = sizeof(entry);
+  for (BOOL more = Process32FirstW(snapshot, &entry); more;
+       more = Process32NextW(snapshot, &entry)) {
+    if (parent != 0 && entry.th32ProcessID == parent) name = Utf8(entry.szExeFile);
+  }
+  CloseHandle(snapshot);
+  return name;
+}
+
+}  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-  char log[MAX_PATH];
-  if (GetEnvironmentVariableA("VELTRIM_STARTED_LOG", log, MAX_PATH) == 0) return 1;
-  char self[MAX_PATH] = {};
-  GetModuleFileNameA(nullptr, self, MAX_PATH);
-  const char* name = std::strrchr(self, '\\');
+  wchar_t log[MAX_PATH];
+  if (GetEnvironmentVariableW(L"VELTRIM_STARTED_LOG", log, MAX_PATH) == 0) return 1;
+  wchar_t self[MAX_PATH] = {};
+  GetModuleFileNameW(nullptr, self, MAX_PATH);
+  const wchar_t* name = std::wcsrchr(self, L'\\');
   name = name != nullptr ? name + 1 : self;
-  STARTUPINFOA startup = {};
+  STARTUPINFOW startup = {};
   startup.cb = sizeof(startup);
-  GetStartupInfoA(&startup);
+  GetStartupInfoW(&startup);
   int state = (startup.dwFlags & STARTF_USESHOWWINDOW) != 0 ? startup.wShowWindow : -1;
-  FILE* file = std::fopen(log, "ab");
+  std::string line = Utf8(name) + "|" + std::to_string(state) + "|" + Utf8(GetCommandLineW()) +
+                     "|" + ParentName(GetCurrentProcessId()) + "\n";
+  FILE* file = _wfopen(log, L"ab");
   if (file == nullptr) return 1;
-  std::fprintf(file, "%s|%d|%s\n", name, state, GetCommandLineA());
+  std::fwrite(line.data(), 1, line.size(), file);
   std::fclose(file);
   return 0;
 }

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 namespace veltrim::e2e {
 
@@ -23,7 +24,7 @@ std::string TextOf(HWND window) {
 
 struct Search {
   DWORD processId;
-  const char* windowClass;
+  const wchar_t* windowClass;
   HWND found;
 };
 
@@ -31,10 +32,10 @@ BOOL CALLBACK Match(HWND window, LPARAM lParam) {
   auto* search = reinterpret_cast<Search*>(lParam);
   DWORD owner = 0;
   ::GetWindowThreadProcessId(window, &owner);
-  char name[64];
+  wchar_t name[64];
   if (owner == search->processId && ::IsWindowVisible(window) &&
-      ::GetClassNameA(window, name, static_cast<int>(std::size(name))) > 0 &&
-      std::string(name) == search->windowClass) {
+      ::GetClassNameW(window, name, static_cast<int>(std::size(name))) > 0 &&
+      std::wstring(name) == search->windowClass) {
     search->found = window;
     return FALSE;
   }
@@ -43,19 +44,34 @@ BOOL CALLBACK Match(HWND window, LPARAM lParam) {
 
 }  // namespace
 
-Program::Program(const char* programName) {
-  char self[MAX_PATH];
-  ::GetModuleFileNameA(nullptr, self, static_cast<DWORD>(std::size(self)));
-  std::string folder(self);
-  folder.erase(folder.rfind('\\'));
-  std::string program = folder + "\\" + programName;
-  std::string commandLine = "\"" + program + "\"";
-  STARTUPINFOA startup = {};
+std::wstring DriverFolder() {
+  wchar_t self[MAX_PATH];
+  ::GetModuleFileNameW(nullptr, self, static_cast<DWORD>(std::size(self)));
+  std::wstring folder(self);
+  folder.erase(folder.rfind(L'\\') + 1);
+  return folder;
+}
+
+void TypeUtf8(HWND window, int id, const std::string& utf8) {
+  std::wstring text(utf8.size() + 1, L'\0');
+  int length = ::MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, text.data(),
+                                     static_cast<int>(text.size()));
+  text.resize(length > 0 ? static_cast<size_t>(length - 1) : 0);
+  ::SendMessageW(::GetDlgItem(window, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+Program::Program(const char* programName)
+    : Program(DriverFolder() + std::wstring(programName, programName + std::strlen(programName))) {}
+
+Program::Program(const std::wstring& program) {
+  std::wstring folder = program.substr(0, program.rfind(L'\\'));
+  std::wstring commandLine = L"\"" + program + L"\"";
+  STARTUPINFOW startup = {};
   startup.cb = sizeof(startup);
   PROCESS_INFORMATION info = {};
-  if (!::CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+  if (!::CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
                         folder.c_str(), &startup, &info)) {
-    ADD_FAILURE() << "cannot start " << program << ": " << ::GetLastError();
+    ADD_FAILURE() << "cannot start the program: " << ::GetLastError();
     return;
   }
   ::CloseHandle(info.hThread);
@@ -70,17 +86,18 @@ Program::~Program() {
   }
 }
 
-HWND Program::FindTopLevel(const char* windowClass) const {
+HWND Program::FindTopLevel(const wchar_t* windowClass) const {
   Search search{processId_, windowClass, nullptr};
   ::EnumWindows(Match, reinterpret_cast<LPARAM>(&search));
   return search.found;
 }
 
-HWND Program::WaitForWindow(const char* windowClass, DWORD timeoutMs) const {
+HWND Program::WaitForWindow(const wchar_t* windowClass, DWORD timeoutMs) const {
   return WaitForWindowPolling(windowClass, kPollMs, timeoutMs);
 }
 
-HWND Program::WaitForWindowPolling(const char* windowClass, DWORD pollMs, DWORD timeoutMs) const {
+HWND Program::WaitForWindowPolling(const wchar_t* windowClass, DWORD pollMs,
+                                   DWORD timeoutMs) const {
   for (DWORD start = ::GetTickCount(); ::GetTickCount() - start <= timeoutMs;) {
     if (HWND window = FindTopLevel(windowClass)) return window;
     ::Sleep(pollMs);
@@ -89,12 +106,12 @@ HWND Program::WaitForWindowPolling(const char* windowClass, DWORD pollMs, DWORD 
 }
 
 bool Program::ShowsMessageBoxWithin(DWORD timeoutMs) const {
-  return WaitForWindow("#32770", timeoutMs) != nullptr;
+  return WaitForWindow(L"#32770", timeoutMs) != nullptr;
 }
 
 MessageBoxState Program::WaitForMessageBox(DWORD timeoutMs) const {
   MessageBoxState state{};
-  state.handle = WaitForWindow("#32770", timeoutMs);
+  state.handle = WaitForWindow(L"#32770", timeoutMs);
   if (state.handle == nullptr) {
     ADD_FAILURE() << "no message box";
     return state;

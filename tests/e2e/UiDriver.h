@@ -30,10 +30,14 @@ class Program {
  public:
   // Starts `program` (Veltrim.exe unless told) from the driver's own folder.
   explicit Program(const char* program = "Veltrim.exe");
+  // Starts the program at `path`, in its own folder.
+  explicit Program(const std::wstring& path);
+  Program(const Program&) = delete;
+  Program& operator=(const Program&) = delete;
   ~Program();
 
   // The visible top-level window of `windowClass`, or nullptr after the timeout.
-  HWND WaitForWindow(const char* windowClass, DWORD timeoutMs = 10000) const;
+  HWND WaitForWindow(const wchar_t* windowClass, DWORD timeoutMs = 10000) const;
   // The next message box, or a failed test after the timeout.
   MessageBoxState WaitForMessageBox(DWORD timeoutMs = 15000) const;
   // True if a message box shows up within the time.
@@ -41,10 +45,11 @@ class Program {
   bool WaitForExit(DWORD timeoutMs = 10000) const;
   HANDLE Process() const { return process_.Get(); }
   // Like WaitForWindow, looking every `pollMs`, for timing.
-  HWND WaitForWindowPolling(const char* windowClass, DWORD pollMs, DWORD timeoutMs) const;
+  HWND WaitForWindowPolling(const wchar_t* windowClass, DWORD pollMs, DWORD timeoutMs) const;
+  DWORD Id() const { return processId_; }
 
  private:
-  HWND FindTopLevel(const char* windowClass) const;
+  HWND FindTopLevel(const wchar_t* windowClass) const;
   platform::AutoCloseHandle process_;
   DWORD processId_ = 0;
 };
@@ -60,6 +65,10 @@ HWND FocusOf(HWND window);
 void Click(HWND window, int id);
 void PressKey(HWND target, WPARAM key);
 void Type(HWND window, int id, const std::string& text);
+// Types text that the code page may not hold, as UTF-8.
+void TypeUtf8(HWND window, int id, const std::string& utf8);
+// The folder of the running driver, with a trailing backslash.
+std::wstring DriverFolder();
 void Answer(const MessageBoxState& box, int buttonId);
 // Saves a picture of the window to the folder that VELTRIM_SHOTS names, as NAME.bmp. A window
 // that is busy cannot repaint on request, so it is taken as it is on the screen.

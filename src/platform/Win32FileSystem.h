@@ -1,24 +1,21 @@
-// The Platform operations on Win32.
+// The host-file operations on Win32, through the W functions.
 #pragma once
 
-#include "Platform.h"
+#include "FileSystem.h"
 
 namespace veltrim::platform {
 
-class Win32Platform final : public Platform {
+class Win32FileSystem final : public FileSystem {
  public:
-  unsigned GetSystemDirectoryA(char* buffer, unsigned capacity) override;
-  void Sleep(unsigned milliseconds) override;
-  void StartProgram(const std::string& program, const std::string& commandLine,
-                    WindowState state) override;
-  MessageAnswer ShowMessage(const std::string& text, MessageButtons buttons) override;
   void ToUpper(std::string& text) override;
   bool IsOrdinaryFile(const std::string& path) override;
   std::string ReadFile(const std::string& path) override;
   void CheckWritable(const std::string& path) override;
   std::unique_ptr<OutputFile> CreateFileBeside(const std::string& path) override;
+  void CopyProtection(const std::string& original, const std::string& copy) override;
   void PutInPlace(const std::string& target, const std::string& replacement) override;
   void RemoveFile(const std::string& path) noexcept override;
+  void RemoveLeftoversBeside(const std::string& path) noexcept override;
 };
 
 }  // namespace veltrim::platform

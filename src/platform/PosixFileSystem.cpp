@@ -1,15 +1,15 @@
-#include "PosixPlatform.h"
+#include "PosixFileSystem.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <cerrno>
-#include <chrono>
 #include <cstring>
-#include <thread>
 
+#include "SiblingNames.h"
 #include "SystemError.h"
 
 namespace veltrim::platform {
@@ -65,34 +65,25 @@ class PosixOutputFile final : public OutputFile {
   FileDescriptor fd_;
 };
 
+std::string::size_type FileNameStart(const std::string& path) {
+  std::string::size_type slash = path.rfind('/');
+  return slash == std::string::npos ? 0 : slash + 1;
+}
+
 }  // namespace
 
-unsigned PosixPlatform::GetSystemDirectoryA(char*, unsigned) { return 0; }
-
-void PosixPlatform::Sleep(unsigned milliseconds) {
-  std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
-}
-
-void PosixPlatform::StartProgram(const std::string& program, const std::string&, WindowState) {
-  throw SystemError(ENOSYS, std::strerror(ENOSYS), "start", program);
-}
-
-MessageAnswer PosixPlatform::ShowMessage(const std::string& text, MessageButtons) {
-  throw SystemError(ENOSYS, std::strerror(ENOSYS), "show the message", "\"" + text + "\"");
-}
-
-void PosixPlatform::ToUpper(std::string& text) {
+void PosixFileSystem::ToUpper(std::string& text) {
   for (char& c : text) {
     if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
   }
 }
 
-bool PosixPlatform::IsOrdinaryFile(const std::string& path) {
+bool PosixFileSystem::IsOrdinaryFile(const std::string& path) {
   struct stat info {};
   return !path.empty() && ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
-std::string PosixPlatform::ReadFile(const std::string& path) {
+std::string PosixFileSystem::ReadFile(const std::string& path) {
   FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
   if (fd.Get() < 0) ThrowErrno("open for reading", path);
   std::string contents;
@@ -109,33 +100,48 @@ std::string PosixPlatform::ReadFile(const std::string& path) {
   return contents;
 }
 
-void PosixPlatform::CheckWritable(const std::string& path) {
+void PosixFileSystem::CheckWritable(const std::string& path) {
   FileDescriptor fd(::open(path.c_str(), O_WRONLY | O_CLOEXEC));
   if (fd.Get() < 0) ThrowErrno("open for writing", path);
 }
 
-std::unique_ptr<OutputFile> PosixPlatform::CreateFileBeside(const std::string& path) {
+std::unique_ptr<OutputFile> PosixFileSystem::CreateFileBeside(const std::string& path) {
   static std::atomic<unsigned> counter{0};
   for (;;) {
-    std::string name =
-        path + "." + std::to_string(::getpid()) + "-" + std::to_string(++counter) + ".veltrim-new";
-    int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    std::string name = NewFileNameBeside(path, static_cast<unsigned long>(::getpid()), ++counter);
+    int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     if (fd >= 0) return std::make_unique<PosixOutputFile>(name, fd);
     if (errno != EEXIST) ThrowErrno("create a new file beside", path);
   }
 }
 
-void PosixPlatform::PutInPlace(const std::string& target, const std::string& replacement) {
+void PosixFileSystem::CopyProtection(const std::string& original, const std::string& copy) {
   struct stat info {};
-  if (::stat(target.c_str(), &info) == 0) ::chmod(replacement.c_str(), info.st_mode & 07777);
+  if (::stat(original.c_str(), &info) != 0) ThrowErrno("read the permissions of", original);
+  if (::chmod(copy.c_str(), info.st_mode & 07777) != 0) {
+    ThrowErrno("give the permissions of " + original + " to", copy);
+  }
+}
+
+void PosixFileSystem::PutInPlace(const std::string& target, const std::string& replacement) {
   if (::rename(replacement.c_str(), target.c_str()) != 0) ThrowErrno("replace", target);
 }
 
-void PosixPlatform::RemoveFile(const std::string& path) noexcept { ::unlink(path.c_str()); }
+void PosixFileSystem::RemoveFile(const std::string& path) noexcept { ::unlink(path.c_str()); }
 
-Platform& SystemPlatform() {
-  static PosixPlatform platform;
-  return platform;
+void PosixFileSystem::RemoveLeftoversBeside(const std::string& path) noexcept {
+  try {
+    const std::string folder = path.substr(0, FileNameStart(path));
+    const std::string fileName = path.substr(FileNameStart(path));
+    DIR* directory = ::opendir(folder.empty() ? "." : folder.c_str());
+    if (directory == nullptr) return;
+    while (const dirent* entry = ::readdir(directory)) {
+      if (IsNewFileNameOf(fileName, entry->d_name)) ::unlink((folder + entry->d_name).c_str());
+    }
+    ::closedir(directory);
+  } catch (...) {
+    // Out of memory: the leftovers stay until the next run.
+  }
 }
 
 }  // namespace veltrim::platform

@@ -1,5 +1,5 @@
-// The operating-system operations that the rest of Veltrim uses. The logic talks only to this
-// interface, so it runs against the real system or against test doubles alike.
+// The operations on host files. Paths are UTF-8; file contents are bytes, as the system's
+// single-byte code page has them.
 #pragma once
 
 #include <memory>
@@ -7,10 +7,6 @@
 #include <string_view>
 
 namespace veltrim::platform {
-
-enum class WindowState { Hidden, MaximizedFocused };
-enum class MessageButtons { Ok, YesNo };
-enum class MessageAnswer { Ok, Yes, No };
 
 // A new file that is being written; it is closed when the object goes.
 class OutputFile {
@@ -24,20 +20,9 @@ class OutputFile {
 };
 
 // Every operation that fails throws SystemError.
-class Platform {
+class FileSystem {
  public:
-  virtual ~Platform() = default;
-
-  // Same contract as kernel32's GetSystemDirectoryA: the path's length on success, 0 on
-  // failure, or the capacity needed (terminating zero included) when `capacity` is too small.
-  virtual unsigned GetSystemDirectoryA(char* buffer, unsigned capacity) = 0;
-  virtual void Sleep(unsigned milliseconds) = 0;
-
-  // Starts `program` with `commandLine` as its whole command line and returns at once.
-  virtual void StartProgram(const std::string& program, const std::string& commandLine,
-                            WindowState state) = 0;
-  // A modal box captioned with the application's title, without icon.
-  virtual MessageAnswer ShowMessage(const std::string& text, MessageButtons buttons) = 0;
+  virtual ~FileSystem() = default;
 
   // Upper-cases single-byte text as the system's code page defines letters.
   virtual void ToUpper(std::string& text) = 0;
@@ -49,14 +34,16 @@ class Platform {
   virtual void CheckWritable(const std::string& path) = 0;
   // Creates a new, empty file with a unique name in the same folder as `path`.
   virtual std::unique_ptr<OutputFile> CreateFileBeside(const std::string& path) = 0;
-  // Puts `replacement` in the place of `target` in one step, keeping target's security and
-  // attributes; `target` is whole afterwards whether this succeeds or fails.
+  // Gives `copy` the permissions (on Windows the DACL) and attributes of `original`.
+  virtual void CopyProtection(const std::string& original, const std::string& copy) = 0;
+  // Renames `replacement` to `target` in one step, replacing it: at every instant the name
+  // `target` holds either the whole old file or the whole new one.
   virtual void PutInPlace(const std::string& target, const std::string& replacement) = 0;
   // Best effort: a file that cannot be removed is left behind.
   virtual void RemoveFile(const std::string& path) noexcept = 0;
+  // Best effort: removes the new files that CreateFileBeside made for `path` in a run that
+  // was killed before it could remove them. Names of any other pattern are never touched.
+  virtual void RemoveLeftoversBeside(const std::string& path) noexcept = 0;
 };
-
-// The platform that this build runs on.
-Platform& SystemPlatform();
 
 }  // namespace veltrim::platform

@@ -7,24 +7,18 @@
 #include <memory>
 #include <string>
 
-#include "Platform.h"
+#include "FileSystem.h"
 #include "SystemError.h"
 
 namespace veltrim::fuzz {
 
-enum class Fault { None, Create, Write, Flush, Close, Replace, Writable };
+enum class Fault { None, Create, Write, Flush, Close, CopyProtection, Replace, Writable };
 
-class MemoryPlatform : public platform::Platform {
+class MemoryFileSystem : public platform::FileSystem {
  public:
   std::map<std::string, std::string> files;
   Fault fault = Fault::None;
 
-  unsigned GetSystemDirectoryA(char*, unsigned) override { return 0; }
-  void Sleep(unsigned) override {}
-  void StartProgram(const std::string&, const std::string&, platform::WindowState) override {}
-  platform::MessageAnswer ShowMessage(const std::string&, platform::MessageButtons) override {
-    return platform::MessageAnswer::Ok;
-  }
   void ToUpper(std::string& text) override {
     for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
   }
@@ -32,12 +26,16 @@ class MemoryPlatform : public platform::Platform {
   std::string ReadFile(const std::string& path) override { return files.at(path); }
   void CheckWritable(const std::string& path) override { FailAt(Fault::Writable, path); }
   std::unique_ptr<platform::OutputFile> CreateFileBeside(const std::string& path) override;
+  void CopyProtection(const std::string& original, const std::string&) override {
+    FailAt(Fault::CopyProtection, original);
+  }
   void PutInPlace(const std::string& target, const std::string& replacement) override {
     FailAt(Fault::Replace, target);
     files[target] = files.at(replacement);
     files.erase(replacement);
   }
   void RemoveFile(const std::string& path) noexcept override { files.erase(path); }
+  void RemoveLeftoversBeside(const std::string&) noexcept override {}
 
   void FailAt(Fault point, const std::string& path) const {
     if (fault == point)
@@ -47,7 +45,7 @@ class MemoryPlatform : public platform::Platform {
 
 class MemoryFile : public platform::OutputFile {
  public:
-  MemoryFile(MemoryPlatform& platform, std::string path)
+  MemoryFile(MemoryFileSystem& platform, std::string path)
       : platform_(platform), path_(std::move(path)) {}
   const std::string& Path() const override { return path_; }
   void Write(std::string_view bytes) override {
@@ -62,11 +60,11 @@ class MemoryFile : public platform::OutputFile {
   void Close() override { platform_.FailAt(Fault::Close, path_); }
 
  private:
-  MemoryPlatform& platform_;
+  MemoryFileSystem& platform_;
   std::string path_;
 };
 
-inline std::unique_ptr<platform::OutputFile> MemoryPlatform::CreateFileBeside(
+inline std::unique_ptr<platform::OutputFile> MemoryFileSystem::CreateFileBeside(
     const std::string& path) {
   FailAt(Fault::Create, path);
   std::string temporary = path + ".new";

@@ -1,0 +1,22 @@
+// The host-file operations on POSIX systems, for the native build of the core and its tests.
+// There are no hidden or system attributes here: every regular file is ordinary.
+#pragma once
+
+#include "FileSystem.h"
+
+namespace veltrim::platform {
+
+class PosixFileSystem final : public FileSystem {
+ public:
+  void ToUpper(std::string& text) override;
+  bool IsOrdinaryFile(const std::string& path) override;
+  std::string ReadFile(const std::string& path) override;
+  void CheckWritable(const std::string& path) override;
+  std::unique_ptr<OutputFile> CreateFileBeside(const std::string& path) override;
+  void CopyProtection(const std::string& original, const std::string& copy) override;
+  void PutInPlace(const std::string& target, const std::string& replacement) override;
+  void RemoveFile(const std::string& path) noexcept override;
+  void RemoveLeftoversBeside(const std::string& path) noexcept override;
+};
+
+}  // namespace veltrim::platform

@@ -1,0 +1,140 @@
+#include "Win32Desktop.h"
+
+#include <exdisp.h>
+#include <shldisp.h>
+#include <shlguid.h>
+#include <shlobj.h>
+#include <windows.h>
+
+#include "ApplicationTitle.h"
+#include "AskForText.h"
+#include "Win32Com.h"
+#include "Win32Error.h"
+#include "Win32Handle.h"
+#include "Win32Text.h"
+
+namespace veltrim::platform {
+
+namespace {
+
+int ShowCommand(WindowState state) {
+  return state == WindowState::Hidden ? SW_HIDE : SW_SHOWMAXIMIZED;
+}
+
+// Only S_OK with an object counts: S_FALSE means "no such window" or "not done". The object is
+// looked at only after the call that fills it has run.
+template <typename Interface>
+bool Got(HRESULT result, const ComPtr<Interface>& object) {
+  return result == S_OK && object.Get() != nullptr;
+}
+
+// The desktop's shell folder view, through which Explorer starts programs as the user it runs
+// as. Null where there is no Explorer (as on Server Core) or it does not answer.
+bool DesktopShell(ComPtr<IShellDispatch2>& shell) {
+  ComPtr<IShellWindows> windows;
+  if (!Got(::CoCreateInstance(CLSID_ShellWindows, nullptr, CLSCTX_LOCAL_SERVER, IID_IShellWindows,
+                              windows.OutVoid()),
+           windows)) {
+    return false;
+  }
+  ScopedVariant location;
+  ScopedVariant root;
+  long window = 0;
+  ComPtr<IDispatch> desktop;
+  if (!Got(windows->FindWindowSW(&location.Get(), &root.Get(), SWC_DESKTOP, &window,
+                                 SWFO_NEEDDISPATCH, desktop.Out()),
+           desktop)) {
+    return false;
+  }
+  ComPtr<IServiceProvider> services;
+  if (!Got(desktop->QueryInterface(IID_IServiceProvider, services.OutVoid()), services)) {
+    return false;
+  }
+  ComPtr<IShellBrowser> browser;
+  if (!Got(services->QueryService(SID_STopLevelBrowser, IID_IShellBrowser, browser.OutVoid()),
+           browser)) {
+    return false;
+  }
+  ComPtr<IShellView> view;
+  if (!Got(browser->QueryActiveShellView(view.Out()), view)) return false;
+  ComPtr<IDispatch> background;
+  if (!Got(view->GetItemObject(SVGIO_BACKGROUND, IID_IDispatch, background.OutVoid()),
+           background)) {
+    return false;
+  }
+  ComPtr<IShellFolderViewDual> folderView;
+  if (!Got(background->QueryInterface(IID_IShellFolderViewDual, folderView.OutVoid()),
+           folderView)) {
+    return false;
+  }
+  ComPtr<IDispatch> application;
+  if (!Got(folderView->get_Application(application.Out()), application)) return false;
+  return Got(application->QueryInterface(IID_IShellDispatch2, shell.OutVoid()), shell);
+}
+
+}  // namespace
+
+std::string Win32Desktop::SystemFolder() {
+  return Narrow(AskForText<wchar_t>(
+      [](wchar_t* buffer, unsigned capacity) { return ::GetSystemDirectoryW(buffer, capacity); }));
+}
+
+void Win32Desktop::Sleep(unsigned milliseconds) { ::Sleep(milliseconds); }
+
+void Win32Desktop::CheckProgramExists(const std::string& program) {
+  DWORD attributes = ::GetFileAttributesW(Widen(program).c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) ThrowLastError("start", program);
+  if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+    ThrowError(ERROR_ACCESS_DENIED, "start", program);
+}
+
+void Win32Desktop::StartProgram(const std::string& program, const std::string& commandLine,
+                                WindowState state) {
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof(startup);
+  startup.dwFlags = STARTF_USESHOWWINDOW;
+  startup.wShowWindow = static_cast<WORD>(ShowCommand(state));
+  PROCESS_INFORMATION process = {};
+  std::wstring line = Widen(commandLine);  // CreateProcessW may write into it
+  if (!::CreateProcessW(Widen(program).c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        nullptr, &startup, &process)) {
+    ThrowLastError("start", program);
+  }
+  AutoCloseHandle processHandle(process.hProcess);
+  AutoCloseHandle threadHandle(process.hThread);
+}
+
+bool Win32Desktop::StartThroughShell(const std::string& program, const std::string& arguments,
+                                     WindowState state) {
+  ScopedCom com;
+  ComPtr<IShellDispatch2> shell;
+  if (!DesktopShell(shell)) return false;
+  // The started program comes up in front only if this process, which has the foreground,
+  // lets it.
+  ::AllowSetForegroundWindow(ASFW_ANY);
+  ScopedVariant file;
+  file.Get().vt = VT_BSTR;
+  file.Get().bstrVal = ::SysAllocString(Widen(program).c_str());
+  ScopedVariant args;
+  args.Get().vt = VT_BSTR;
+  args.Get().bstrVal = ::SysAllocString(Widen(arguments).c_str());
+  ScopedVariant folder;
+  ScopedVariant operation;
+  ScopedVariant show;
+  show.Get().vt = VT_I4;
+  show.Get().lVal = ShowCommand(state);
+  return shell->ShellExecute(file.Get().bstrVal, args.Get(), folder.Get(), operation.Get(),
+                             show.Get()) == S_OK;
+}
+
+MessageAnswer Win32Desktop::ShowMessage(const std::string& text, MessageButtons buttons) {
+  UINT style =
+      (buttons == MessageButtons::YesNo ? MB_YESNO : MB_OK) | MB_TASKMODAL | MB_SETFOREGROUND;
+  int pressed =
+      ::MessageBoxW(nullptr, Widen(text).c_str(), Widen(kApplicationTitle).c_str(), style);
+  if (pressed == 0) ThrowLastError("show the message", "\"" + text + "\"");
+  if (buttons == MessageButtons::Ok) return MessageAnswer::Ok;
+  return pressed == IDYES ? MessageAnswer::Yes : MessageAnswer::No;
+}
+
+}  // namespace veltrim::platform

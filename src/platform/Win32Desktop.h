@@ -1,0 +1,20 @@
+// The desktop operations on Win32, through the W functions.
+#pragma once
+
+#include "Desktop.h"
+
+namespace veltrim::platform {
+
+class Win32Desktop final : public Desktop {
+ public:
+  std::string SystemFolder() override;
+  void Sleep(unsigned milliseconds) override;
+  void CheckProgramExists(const std::string& program) override;
+  void StartProgram(const std::string& program, const std::string& commandLine,
+                    WindowState state) override;
+  bool StartThroughShell(const std::string& program, const std::string& arguments,
+                         WindowState state) override;
+  MessageAnswer ShowMessage(const std::string& text, MessageButtons buttons) override;
+};
+
+}  // namespace veltrim::platform

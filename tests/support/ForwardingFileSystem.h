@@ -1,0 +1,35 @@
+// A FileSystem that passes every operation to another one; test doubles override what they
+// change.
+#pragma once
+
+#include "FileSystem.h"
+
+namespace veltrim::testing {
+
+class ForwardingFileSystem : public platform::FileSystem {
+ public:
+  explicit ForwardingFileSystem(platform::FileSystem& inner) : inner_(inner) {}
+
+  void ToUpper(std::string& text) override { inner_.ToUpper(text); }
+  bool IsOrdinaryFile(const std::string& path) override { return inner_.IsOrdinaryFile(path); }
+  std::string ReadFile(const std::string& path) override { return inner_.ReadFile(path); }
+  void CheckWritable(const std::string& path) override { inner_.CheckWritable(path); }
+  std::unique_ptr<platform::OutputFile> CreateFileBeside(const std::string& path) override {
+    return inner_.CreateFileBeside(path);
+  }
+  void CopyProtection(const std::string& original, const std::string& copy) override {
+    inner_.CopyProtection(original, copy);
+  }
+  void PutInPlace(const std::string& target, const std::string& replacement) override {
+    inner_.PutInPlace(target, replacement);
+  }
+  void RemoveFile(const std::string& path) noexcept override { inner_.RemoveFile(path); }
+  void RemoveLeftoversBeside(const std::string& path) noexcept override {
+    inner_.RemoveLeftoversBeside(path);
+  }
+
+ protected:
+  platform::FileSystem& inner_;
+};
+
+}  // namespace veltrim::testing

@@ -128,8 +128,10 @@ bool Win32Desktop::StartThroughShell(const std::string& program, const std::stri
 }
 
 MessageAnswer Win32Desktop::ShowMessage(const std::string& text, MessageButtons buttons) {
-  UINT style =
-      (buttons == MessageButtons::YesNo ? MB_YESNO : MB_OK) | MB_TASKMODAL | MB_SETFOREGROUND;
+  // Topmost: a box may come while the browser is in front, and Windows may refuse it the
+  // foreground; it must not be hidden behind the browser then.
+  UINT style = (buttons == MessageButtons::YesNo ? MB_YESNO : MB_OK) | MB_TASKMODAL |
+               MB_SETFOREGROUND | MB_TOPMOST;
   int pressed =
       ::MessageBoxW(nullptr, Widen(text).c_str(), Widen(kApplicationTitle).c_str(), style);
   if (pressed == 0) ThrowLastError("show the message", "\"" + text + "\"");

@@ -83,6 +83,7 @@ void RunFix(FixView& view, platform::Desktop& desktop, hostfix::HostFileHandler&
   const std::string typed = view.AddressText();
   if (typed == "http://" || !NamesAHost(typed)) {
     desktop.ShowMessage("Invalid web address", MessageButtons::Ok);
+    view.AskAgain();
     return;
   }
   try {

@@ -22,6 +22,9 @@ class FixView {
   // Painted at once, although the procedure keeps the window from processing messages.
   virtual void SetProgressItem(const std::string& caption) = 0;
   virtual void TakeFocus() = 0;
+  // After a refused address: the window, as it was, takes the activation back from the message
+  // box and puts the focus in the address box, so that the user can type again.
+  virtual void AskAgain() = 0;
   virtual void Close() = 0;
 };
 

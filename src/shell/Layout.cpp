@@ -70,6 +70,20 @@ void CreateControls(HWND parent, const std::vector<ControlLayout>& table, int dp
                     const Fonts& fonts) {
   HINSTANCE instance = reinterpret_cast<HINSTANCE>(::GetWindowLongPtrW(parent, GWLP_HINSTANCE));
   for (const ControlLayout& control : table) {
+    HWND hwnd = ::CreateWindowExW(control.exStyle, control.windowClass, control.text,
+                                  WS_CHILD | WS_CLIPSIBLINGS | control.style, 0, 0, 0, 0, parent,
+                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)),
+                                  instance, nullptr);
+    if (hwnd == nullptr) {
+      platform::ThrowLastError("create the control", platform::Narrow(control.windowClass));
+    }
+  }
+  LayOutControls(parent, table, dpi, fonts);
+}
+
+void LayOutControls(HWND parent, const std::vector<ControlLayout>& table, int dpi,
+                    const Fonts& fonts) {
+  for (const ControlLayout& control : table) {
     int left = TwipsToPixels(control.left, dpi);
     int top = TwipsToPixels(control.top, dpi);
     // A container's children are placed relative to it, as it stands in pixels.
@@ -79,20 +93,21 @@ void CreateControls(HWND parent, const std::vector<ControlLayout>& table, int dp
         top += TwipsToPixels(outer.top, dpi);
       }
     }
-    HWND hwnd = ::CreateWindowExW(
-        control.exStyle, control.windowClass, control.text,
-        WS_CHILD | WS_CLIPSIBLINGS | control.style, left, top, TwipsToPixels(control.width, dpi),
-        TwipsToPixels(control.height, dpi), parent,
-        reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)), instance, nullptr);
-    if (hwnd == nullptr) {
-      platform::ThrowLastError("create the control", platform::Narrow(control.windowClass));
-    }
+    HWND hwnd = ::GetDlgItem(parent, control.id);
+    ::MoveWindow(hwnd, left, top, TwipsToPixels(control.width, dpi),
+                 TwipsToPixels(control.height, dpi), FALSE);
     HFONT font = fonts.Get(control.font);
     ::SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     if (control.sizing != Sizing::Fixed) {
       FitToText(hwnd, font, control.sizing == Sizing::FitTextAnchorRight);
     }
   }
+}
+
+void MoveForNewDpi(HWND window, const RECT& suggested) {
+  ::SetWindowPos(window, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  ::InvalidateRect(window, nullptr, TRUE);
 }
 
 void CentreOnScreen(HWND window, int clientWidthTwips, int clientHeightTwips, int dpi) {

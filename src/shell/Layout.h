@@ -1,4 +1,5 @@
-// Windows are laid out from tables in twips, converted to pixels for the screen's DPI once.
+// Windows are laid out from tables in twips, converted to pixels for the DPI of the monitor they
+// are on, and laid out again from the same tables when they move to a monitor of another DPI.
 #pragma once
 
 #include <windows.h>
@@ -27,7 +28,7 @@ struct ControlLayout {
 
 inline int TwipsToPixels(int twips, int dpi) { return ::MulDiv(twips, dpi, 1440); }
 
-// The screen's DPI; the program is DPI-aware, so this is the real one.
+// The primary screen's DPI, where windows open; the program is DPI-aware, so this is the real one.
 int ScreenDpi();
 
 // The fonts that the windows use, at one DPI.
@@ -42,9 +43,18 @@ class Fonts {
   ScopedFont boldItalic_;
 };
 
-// Creates the controls in table order, which is also their tab order. Throws SystemError.
+// Creates the controls in table order, which is also their tab order, laid out at `dpi`. Throws
+// SystemError.
 void CreateControls(HWND parent, const std::vector<ControlLayout>& table, int dpi,
                     const Fonts& fonts);
+
+// Places, sizes and gives fonts to every control of the table at `dpi`; labels that fit their
+// text are fitted again.
+void LayOutControls(HWND parent, const std::vector<ControlLayout>& table, int dpi,
+                    const Fonts& fonts);
+
+// Takes the rectangle that WM_DPICHANGED suggests and repaints the window.
+void MoveForNewDpi(HWND window, const RECT& suggested);
 
 // Sizes a label to its text on one line, keeping its left or its right edge.
 void FitToText(HWND control, HFONT font, bool anchorRight);

@@ -15,13 +15,14 @@ constexpr int kClientHeight = 1575;
 
 constexpr DWORD kButton = WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON;
 
-// In tab order.
+// In tab order. The prompt comes just before the address box, which screen readers then name
+// after it; a label takes no focus, so it changes nothing for Tab.
 const std::vector<ControlLayout>& MainLayout() {
   static const std::vector<ControlLayout> layout = {
-      {kWebAddress, L"EDIT", L"http://", 240, 480, 3375, 285,
-       WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, FontStyle::Regular},
       {kWebLabel, L"STATIC", L"Type website to fix below", 240, 240, 3615, 255,
        WS_VISIBLE | SS_LEFT | SS_NOPREFIX, 0, FontStyle::Regular},
+      {kWebAddress, L"EDIT", L"http://", 240, 480, 3375, 285,
+       WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, FontStyle::Regular},
       {kCancel, L"BUTTON", L"Cancel", 240, 960, 1575, 495, kButton, 0, FontStyle::Regular},
       {kFixItButton, L"BUTTON", L"Fix It", 2040, 960, 1575, 495, kButton, 0, FontStyle::Regular},
       {kProgress, L"STATIC", L"Fixing.....", 240, 360, 1095, 375, SS_LEFT | SS_NOPREFIX, 0,
@@ -60,6 +61,9 @@ LRESULT MainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_COMMAND:
       OnCommand(LOWORD(wParam));
       return 0;
+    case WM_DPICHANGED:
+      OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+      return 0;
   }
   return Default(message, wParam, lParam);
 }
@@ -69,6 +73,13 @@ void MainForm::OnCreate() {
   fonts_ = std::make_unique<Fonts>(dpi);
   CreateControls(Handle(), MainLayout(), dpi, *fonts_);
   CentreOnScreen(Handle(), kClientWidth, kClientHeight, dpi);
+}
+
+void MainForm::OnDpiChanged(int dpi, const RECT& suggested) {
+  auto fonts = std::make_unique<Fonts>(dpi);
+  LayOutControls(Handle(), MainLayout(), dpi, *fonts);
+  fonts_ = std::move(fonts);
+  MoveForNewDpi(Handle(), suggested);
 }
 
 void MainForm::OnCommand(int id) {
@@ -120,6 +131,15 @@ void MainForm::SetProgressItem(const std::string& caption) {
 void MainForm::TakeFocus() {
   ::SetForegroundWindow(Handle());
   ::SetActiveWindow(Handle());
+}
+
+void MainForm::AskAgain() {
+  TakeFocus();
+  HWND box = Control(kWebAddress);
+  ::SetFocus(box);
+  // The caret after the text, where typing goes on from the untouched "http://".
+  int end = ::GetWindowTextLengthW(box);
+  ::SendMessageW(box, EM_SETSEL, static_cast<WPARAM>(end), end);
 }
 
 void MainForm::Close() { ::DestroyWindow(Handle()); }

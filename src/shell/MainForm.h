@@ -24,6 +24,7 @@ class MainForm final : public Window, private FixView {
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
   void OnCreate();
   void OnCommand(int id);
+  void OnDpiChanged(int dpi, const RECT& suggested);
 
   // FixView
   std::string AddressText() override;
@@ -31,6 +32,7 @@ class MainForm final : public Window, private FixView {
   void ShowWorkingState() override;
   void SetProgressItem(const std::string& caption) override;
   void TakeFocus() override;
+  void AskAgain() override;
   void Close() override;
 
   HWND Control(int id) const { return ::GetDlgItem(Handle(), id); }

@@ -1,6 +1,7 @@
 #include "PictureBox.h"
 
 #include "GdiObjects.h"
+#include "GraphicAccessible.h"
 #include "Win32Error.h"
 
 namespace veltrim::shell {
@@ -40,6 +41,8 @@ LRESULT CALLBACK Procedure(HWND box, UINT message, WPARAM wParam, LPARAM lParam)
     case WM_LBUTTONDOWN:
       ::SetFocus(box);
       return 0;
+    case WM_GETOBJECT:
+      return AnswerAsGraphic(box, wParam, lParam);
   }
   return ::DefWindowProcW(box, message, wParam, lParam);
 }

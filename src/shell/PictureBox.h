@@ -1,4 +1,5 @@
-// A control that shows a picture stretched over its client area and can take the focus.
+// A control that shows a picture stretched over its client area and can take the focus. Its
+// window text is not drawn; it names the picture for screen readers.
 #pragma once
 
 #include <windows.h>

@@ -57,6 +57,7 @@ LRESULT CALLBACK Window::Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARA
   }
   auto* self = reinterpret_cast<Window*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
   if (self == nullptr) return ::DefWindowProcW(hwnd, message, wParam, lParam);
+  if (message == WM_ACTIVATE && self->KeepFocus(wParam)) return 0;
   LRESULT result = 0;
   try {
     result = self->HandleMessage(message, wParam, lParam);
@@ -72,6 +73,20 @@ LRESULT CALLBACK Window::Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARA
     }
   }
   return result;
+}
+
+bool Window::KeepFocus(WPARAM activation) {
+  if (LOWORD(activation) == WA_INACTIVE) {
+    HWND focus = ::GetFocus();
+    focused_ = focus != nullptr && ::IsChild(hwnd_, focus) ? focus : nullptr;
+    return false;
+  }
+  if (focused_ == nullptr || !::IsChild(hwnd_, focused_) || !::IsWindowVisible(focused_) ||
+      !::IsWindowEnabled(focused_)) {
+    return false;
+  }
+  ::SetFocus(focused_);
+  return true;
 }
 
 LRESULT Window::Failed(UINT message, const std::exception_ptr& error) noexcept {

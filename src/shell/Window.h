@@ -46,11 +46,15 @@ class Window {
   static LRESULT CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
   // What the window procedure answers after HandleMessage threw.
   LRESULT Failed(UINT message, const std::exception_ptr& error) noexcept;
+  // A window that is not a dialog keeps its focus across a message box or a switch to another
+  // program only if it remembers it itself. True when the focus was given back.
+  bool KeepFocus(WPARAM activation);
 
   OpenWindows& windows_;
   platform::Desktop& desktop_;
   HWND hwnd_ = nullptr;
   bool counted_ = false;
+  HWND focused_ = nullptr;
   std::exception_ptr creationError_;
 };
 

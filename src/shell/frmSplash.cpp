@@ -32,7 +32,7 @@ const std::vector<ControlLayout>& SplashLayout() {
        FontStyle::Regular},
       {kLblVersion, L"STATIC", L"Version", 3960, 1680, 810, 240, kLabel | SS_LEFT, 0,
        FontStyle::Bold, kFrame1, Sizing::FitTextAnchorLeft},
-      {kPicture1, kPictureBoxClass, L"", 0, 120, 8235, 1410, WS_VISIBLE | WS_TABSTOP,
+      {kPicture1, kPictureBoxClass, L"Veltrim", 0, 120, 8235, 1410, WS_VISIBLE | WS_TABSTOP,
        WS_EX_CLIENTEDGE, FontStyle::Regular, kFrame1},
       {kLabel1, L"STATIC", L"Warning", 3600, 2640, 1095, 255, kLabel | SS_CENTER, 0,
        FontStyle::Bold, kFrame1},
@@ -84,6 +84,9 @@ LRESULT frmSplash::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_COMMAND:
       OnCommand(LOWORD(wParam));
       return 0;
+    case WM_DPICHANGED:
+      OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+      return 0;
   }
   return Default(message, wParam, lParam);
 }
@@ -101,6 +104,14 @@ void frmSplash::OnCreate() {
   ::SetWindowPos(::GetDlgItem(Handle(), kFrame1), HWND_BOTTOM, 0, 0, 0, 0,
                  SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   CentreOnScreen(Handle(), kClientWidth, kClientHeight, dpi);
+}
+
+// The banner is stretched to its box, as at any DPI other than 96.
+void frmSplash::OnDpiChanged(int dpi, const RECT& suggested) {
+  auto fonts = std::make_unique<Fonts>(dpi);
+  LayOutControls(Handle(), SplashLayout(), dpi, *fonts);
+  fonts_ = std::move(fonts);
+  MoveForNewDpi(Handle(), suggested);
 }
 
 void frmSplash::OnCommand(int id) {

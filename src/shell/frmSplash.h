@@ -24,6 +24,7 @@ class frmSplash final : public Window {
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
   void OnCreate();
   void OnCommand(int id);
+  void OnDpiChanged(int dpi, const RECT& suggested);
 
   MainForm& main_;
   std::unique_ptr<Fonts> fonts_;

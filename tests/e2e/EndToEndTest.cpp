@@ -1,12 +1,15 @@
 // Veltrim.exe as a user meets it, under Wine: each test is one scenario in a prefix of its own,
 // with stand-ins for ipconfig.exe and iexplore.exe that record how they were started.
 #include <windows.h>
+// After windows.h, which it needs.
+#include <oleacc.h>
 
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <cwchar>
 #include <fstream>
 #include <iterator>
@@ -75,10 +78,14 @@ void ExpectBox(HWND window, const Box& box, int dpi, bool inFrame) {
   EXPECT_EQ(state.rect.bottom - state.rect.top, Px(box.height, dpi)) << "control " << box.id;
 }
 
-void ExpectCentredClient(HWND window, int widthTwips, int heightTwips, int dpi) {
+void ExpectClientSize(HWND window, int widthTwips, int heightTwips, int dpi) {
   RECT client = ClientRectOnScreen(window);
   EXPECT_EQ(client.right - client.left, Px(widthTwips, dpi));
   EXPECT_EQ(client.bottom - client.top, Px(heightTwips, dpi));
+}
+
+void ExpectCentredClient(HWND window, int widthTwips, int heightTwips, int dpi) {
+  ExpectClientSize(window, widthTwips, heightTwips, dpi);
   RECT outer;
   ::GetWindowRect(window, &outer);
   // Centred to the pixel: halving may round either way.
@@ -86,15 +93,38 @@ void ExpectCentredClient(HWND window, int widthTwips, int heightTwips, int dpi) 
   EXPECT_LE(std::abs(outer.top + outer.bottom - ::GetSystemMetrics(SM_CYSCREEN)), 2);
 }
 
-void ExpectSplash(HWND splash, int dpi) {
-  ExpectCentredClient(splash, 8490, 4995, dpi);
-  LONG_PTR style = ::GetWindowLongPtrA(splash, GWL_STYLE);
-  LONG_PTR exStyle = ::GetWindowLongPtrA(splash, GWL_EXSTYLE);
-  EXPECT_EQ(style & WS_CAPTION, WS_DLGFRAME) << "a dialog frame without title bar";
-  EXPECT_EQ(style & (WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME), 0);
-  EXPECT_NE(exStyle & WS_EX_TOOLWINDOW, 0) << "kept out of the task bar";
-  EXPECT_EQ(::GetSystemMenu(splash, FALSE), nullptr);
+// The font a label is drawn in: "MS Sans Serif" 8.25 point, or 9.75 point bold, as the
+// program asks for it, so that the system substitutes the same face for both.
+enum class Face { Regular, Bold, BoldItalic };
 
+// The label's text fits inside it with its font at `dpi`: wrapped to its width when it wraps,
+// otherwise on one line, and never taller than the label.
+void ExpectTextFits(HWND window, int id, Face face, bool wraps, int dpi,
+                    const std::string& text = "") {
+  ControlState label = Inspect(window, id);
+  LOGFONTA spec = {};
+  spec.lfHeight = -::MulDiv(face == Face::Regular ? 825 : 975, dpi, 7200);
+  spec.lfWeight = face == Face::Regular ? FW_NORMAL : FW_BOLD;
+  spec.lfItalic = face == Face::BoldItalic;
+  spec.lfCharSet = DEFAULT_CHARSET;
+  std::strcpy(spec.lfFaceName, "MS Sans Serif");
+  HFONT font = ::CreateFontIndirectA(&spec);
+  HDC dc = ::GetDC(nullptr);
+  HGDIOBJ old = ::SelectObject(dc, font);
+  const std::string& shown = text.empty() ? label.text : text;
+  RECT needed = {0, 0, label.rect.right - label.rect.left, 0};
+  ::DrawTextA(dc, shown.c_str(), -1, &needed,
+              DT_CALCRECT | DT_NOPREFIX | (wraps ? DT_WORDBREAK : DT_SINGLELINE));
+  ::SelectObject(dc, old);
+  ::ReleaseDC(nullptr, dc);
+  ::DeleteObject(font);
+  EXPECT_LE(needed.bottom, label.rect.bottom - label.rect.top) << '"' << shown << "\" at " << dpi;
+  EXPECT_LE(needed.right, label.rect.right - label.rect.left) << '"' << shown << "\" at " << dpi;
+}
+
+// Every control where the table puts it at `dpi`, every label's text inside it.
+void ExpectSplashLayout(HWND splash, int dpi) {
+  ExpectClientSize(splash, 8490, 4995, dpi);
   ExpectBox(splash, {kFrame1, 120, 0, 8280, 4890}, dpi, false);
   ExpectBox(splash, {kCommand2, 4560, 4320, 1335, 375}, dpi, false);
   for (const Box& box :
@@ -111,9 +141,22 @@ void ExpectSplash(HWND splash, int dpi) {
   EXPECT_EQ(title.rect.top, Px(1680, dpi));
   EXPECT_EQ(version.rect.left, Px(kFrameLeft, dpi) + Px(3960, dpi));
   EXPECT_LT(title.rect.right, version.rect.left);
+  for (int id : {kLabel5, kLabel3}) ExpectTextFits(splash, id, Face::Regular, false, dpi);
+  ExpectTextFits(splash, kLabel2, Face::Regular, true, dpi);
+  for (int id : {kLabel1, kLabel4, kLblVersion}) ExpectTextFits(splash, id, Face::Bold, false, dpi);
+}
 
-  EXPECT_EQ(title.text, "Veltrim");
-  EXPECT_EQ(version.text, "Version 1.0.0");
+void ExpectSplash(HWND splash, int dpi) {
+  ExpectCentredClient(splash, 8490, 4995, dpi);
+  LONG_PTR style = ::GetWindowLongPtrA(splash, GWL_STYLE);
+  LONG_PTR exStyle = ::GetWindowLongPtrA(splash, GWL_EXSTYLE);
+  EXPECT_EQ(style & WS_CAPTION, WS_DLGFRAME) << "a dialog frame without title bar";
+  EXPECT_EQ(style & (WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME), 0);
+  EXPECT_NE(exStyle & WS_EX_TOOLWINDOW, 0) << "kept out of the task bar";
+  EXPECT_EQ(::GetSystemMenu(splash, FALSE), nullptr);
+  ExpectSplashLayout(splash, dpi);
+  EXPECT_EQ(Inspect(splash, kLabel4).text, "Veltrim");
+  EXPECT_EQ(Inspect(splash, kLblVersion).text, "Version 1.0.0");
   EXPECT_EQ(Inspect(splash, kLabel5).text,
             "Please close all web acceleration programs prior to using this application.");
   EXPECT_EQ(Inspect(splash, kLabel1).text, "Warning");
@@ -138,19 +181,29 @@ void ExpectSplash(HWND splash, int dpi) {
   EXPECT_EQ(::GetNextDlgTabItem(splash, third, FALSE), first);
 }
 
-void ExpectMainEntryState(HWND main, int dpi) {
-  ExpectCentredClient(main, 3915, 1575, dpi);
-  char caption[64];
-  ::GetWindowTextA(main, caption, static_cast<int>(std::size(caption)));
-  EXPECT_STREQ(caption, "Veltrim");
-  LONG_PTR style = ::GetWindowLongPtrA(main, GWL_STYLE);
-  EXPECT_EQ(style & WS_OVERLAPPEDWINDOW, WS_OVERLAPPEDWINDOW);
+void ExpectMainLayout(HWND main, int dpi) {
+  ExpectClientSize(main, 3915, 1575, dpi);
   for (const Box& box :
        {Box{kWebLabel, 240, 240, 3615, 255}, Box{kWebAddress, 240, 480, 3375, 285},
         Box{kCancel, 240, 960, 1575, 495}, Box{kFixItButton, 2040, 960, 1575, 495},
         Box{kProgress, 240, 360, 1095, 375}, Box{kProgressItem, 1920, 360, 1695, 375}}) {
     ExpectBox(main, box, dpi, false);
   }
+  ExpectTextFits(main, kWebLabel, Face::Regular, false, dpi);
+  ExpectTextFits(main, kProgress, Face::Bold, false, dpi);
+  for (const char* step : {"Flushing DNS", "Clearing Hosts", "Completed"}) {
+    ExpectTextFits(main, kProgressItem, Face::BoldItalic, false, dpi, step);
+  }
+}
+
+void ExpectMainEntryState(HWND main, int dpi) {
+  ExpectCentredClient(main, 3915, 1575, dpi);
+  ExpectMainLayout(main, dpi);
+  char caption[64];
+  ::GetWindowTextA(main, caption, static_cast<int>(std::size(caption)));
+  EXPECT_STREQ(caption, "Veltrim");
+  LONG_PTR style = ::GetWindowLongPtrA(main, GWL_STYLE);
+  EXPECT_EQ(style & WS_OVERLAPPEDWINDOW, WS_OVERLAPPEDWINDOW);
   struct Expected {
     int id;
     const char* text;
@@ -343,6 +396,10 @@ TEST_F(EndToEnd, DisclaimerExit) {
   ASSERT_NE(splash, nullptr);
   ExpectSplash(splash, 96);
   Screenshot(splash, "disclaimer-96dpi");
+  // The banner has the focus first: a screen reader names it and calls it a picture.
+  AccessibleState banner = AccessibleOf(::GetDlgItem(splash, kPicture1));
+  EXPECT_EQ(banner.name, "Veltrim");
+  EXPECT_EQ(banner.role, ROLE_SYSTEM_GRAPHIC);
   Click(splash, kCommand2);
   EXPECT_TRUE(program_->WaitForExit());
   ExpectHostFilesUntouched();
@@ -365,9 +422,27 @@ TEST_F(EndToEnd, ContinueThenCancel) {
   EXPECT_EQ(program_->WaitForWindow(kSplashClass, 0), nullptr) << "the disclaimer closed";
   ExpectMainEntryState(main, 96);
   Screenshot(main, "main-96dpi");
+  // Named after the prompt just before it.
+  EXPECT_EQ(AccessibleOf(::GetDlgItem(main, kWebAddress)).name, "Type website to fix below");
   Click(main, kCancel);
   EXPECT_TRUE(program_->WaitForExit());
   ExpectHostFilesUntouched();
+}
+
+// Moved to a monitor at 150 %, each window lays itself out again from its table, sharp.
+TEST_F(EndToEnd, LaidOutAgainOnAMonitorOfAnotherDpi) {
+  HWND splash = program_->WaitForWindow(kSplashClass);
+  ASSERT_NE(splash, nullptr);
+  program_->SendDpiChanged(splash, 144, 8490, 4995);
+  ExpectSplashLayout(splash, 144);
+  Screenshot(splash, "disclaimer-moved-to-144dpi");
+  Click(splash, kCommand1);
+  HWND main = program_->WaitForWindow(kMainClass);
+  ASSERT_NE(main, nullptr);
+  program_->SendDpiChanged(main, 144, 3915, 1575);
+  ExpectMainLayout(main, 144);
+  Click(main, kCancel);
+  EXPECT_TRUE(program_->WaitForExit());
 }
 
 TEST_F(EndToEnd, EscapeClosesTheMainWindow) {
@@ -397,7 +472,11 @@ TEST_F(EndToEnd, InvalidWebAddress) {
     EXPECT_TRUE(Inspect(main, kWebAddress).visible);
     EXPECT_TRUE(Inspect(main, kFixItButton).enabled);
     EXPECT_EQ(Inspect(main, kWebAddress).text, typed);
+    // The address box has the focus again, so what the user types next lands in it.
+    EXPECT_EQ(FocusOf(main), ::GetDlgItem(main, kWebAddress));
   }
+  TypeKeys("x");
+  EXPECT_EQ(Inspect(main, kWebAddress).text, "http:///ax");
   Click(main, kCancel);
   EXPECT_TRUE(program_->WaitForExit());
   ExpectHostFilesUntouched();

@@ -1,6 +1,7 @@
 #include "UiDriver.h"
 
 #include <gtest/gtest.h>
+#include <oleacc.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -133,6 +134,25 @@ MessageBoxState Program::WaitForMessageBox(DWORD timeoutMs) const {
   return state;
 }
 
+void Program::SendDpiChanged(HWND window, int dpi, int clientWidthTwips,
+                             int clientHeightTwips) const {
+  RECT outer;
+  ::GetWindowRect(window, &outer);
+  RECT suggested = {0, 0, ::MulDiv(clientWidthTwips, dpi, 1440),
+                    ::MulDiv(clientHeightTwips, dpi, 1440)};
+  ::AdjustWindowRectEx(&suggested, static_cast<DWORD>(::GetWindowLongPtrW(window, GWL_STYLE)),
+                       FALSE, static_cast<DWORD>(::GetWindowLongPtrW(window, GWL_EXSTYLE)));
+  ::OffsetRect(&suggested, outer.left - suggested.left, outer.top - suggested.top);
+  // The rectangle travels by address, so it must be in the program's memory.
+  void* remote = ::VirtualAllocEx(process_.Get(), nullptr, sizeof(suggested),
+                                  MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+  ASSERT_NE(remote, nullptr);
+  ASSERT_TRUE(::WriteProcessMemory(process_.Get(), remote, &suggested, sizeof(suggested), nullptr));
+  ::SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(remote));
+  ::VirtualFreeEx(process_.Get(), remote, 0, MEM_RELEASE);
+  ::Sleep(200);
+}
+
 bool Program::WaitForExit(DWORD timeoutMs) const {
   return process_.IsValid() && ::WaitForSingleObject(process_.Get(), timeoutMs) == WAIT_OBJECT_0;
 }
@@ -181,6 +201,33 @@ HWND FocusOf(HWND window) {
   return info.hwndFocus;
 }
 
+AccessibleState AccessibleOf(HWND control) {
+  AccessibleState state{"", -1};
+  ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  IAccessible* accessible = nullptr;
+  if (FAILED(::AccessibleObjectFromWindow(control, static_cast<DWORD>(OBJID_CLIENT),
+                                          IID_IAccessible,
+                                          reinterpret_cast<void**>(&accessible))) ||
+      accessible == nullptr) {
+    return state;
+  }
+  VARIANT self;
+  self.vt = VT_I4;
+  self.lVal = CHILDID_SELF;
+  BSTR name = nullptr;
+  if (accessible->get_accName(self, &name) == S_OK && name != nullptr) {
+    int length = ::WideCharToMultiByte(CP_UTF8, 0, name, -1, nullptr, 0, nullptr, nullptr);
+    state.name.resize(static_cast<size_t>(length > 0 ? length - 1 : 0));
+    ::WideCharToMultiByte(CP_UTF8, 0, name, -1, state.name.data(), length, nullptr, nullptr);
+    ::SysFreeString(name);
+  }
+  VARIANT role;
+  ::VariantInit(&role);
+  if (accessible->get_accRole(self, &role) == S_OK && role.vt == VT_I4) state.role = role.lVal;
+  accessible->Release();
+  return state;
+}
+
 void Click(HWND window, int id) {
   // Posted, not sent: the click may open a message box, which would block a sender.
   ::PostMessageA(::GetDlgItem(window, id), BM_CLICK, 0, 0);
@@ -194,6 +241,20 @@ void PressKey(HWND target, WPARAM key) {
 
 void Type(HWND window, int id, const std::string& text) {
   ::SendMessageA(::GetDlgItem(window, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+void TypeKeys(const std::string& text) {
+  for (char c : text) {
+    INPUT keys[2] = {};
+    for (INPUT& key : keys) {
+      key.type = INPUT_KEYBOARD;
+      key.ki.wScan = static_cast<WORD>(static_cast<unsigned char>(c));
+      key.ki.dwFlags = KEYEVENTF_UNICODE;
+    }
+    keys[1].ki.dwFlags |= KEYEVENTF_KEYUP;
+    ::SendInput(2, keys, sizeof(INPUT));
+  }
+  ::Sleep(300);
 }
 
 void Answer(const MessageBoxState& box, int buttonId) {

@@ -47,6 +47,9 @@ class Program {
   // Like WaitForWindow, looking every `pollMs`, for timing.
   HWND WaitForWindowPolling(const wchar_t* windowClass, DWORD pollMs, DWORD timeoutMs) const;
   DWORD Id() const { return processId_; }
+  // Tells `window` that it is now on a monitor of `dpi`, suggesting the outer rectangle that
+  // keeps its top-left corner and holds a client area of the given size in twips.
+  void SendDpiChanged(HWND window, int dpi, int clientWidthTwips, int clientHeightTwips) const;
 
  private:
   HWND FindTopLevel(const wchar_t* windowClass) const;
@@ -62,9 +65,18 @@ std::string LabelText(HWND window, int id);
 bool WaitForLabel(HWND window, int id, const std::string& text, DWORD timeoutMs = 5000);
 RECT ClientRectOnScreen(HWND window);
 HWND FocusOf(HWND window);
+
+// What a screen reader is told of a control, through the system's accessibility.
+struct AccessibleState {
+  std::string name;
+  long role;  // ROLE_SYSTEM_..., or -1 when there is no answer
+};
+AccessibleState AccessibleOf(HWND control);
 void Click(HWND window, int id);
 void PressKey(HWND target, WPARAM key);
 void Type(HWND window, int id, const std::string& text);
+// Types `text` on the keyboard: it goes wherever the focus is.
+void TypeKeys(const std::string& text);
 // Types text that the code page may not hold, as UTF-8.
 void TypeUtf8(HWND window, int id, const std::string& utf8);
 // The folder of the running driver, with a trailing backslash.

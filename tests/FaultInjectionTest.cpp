@@ -19,7 +19,15 @@ using testing::TempFolder;
 
 platform::NativeFileSystem files;
 
-enum class Fault { AfterCreate, MidWrite, AtFlush, AtClose, AtCopyProtection, AtReplace };
+enum class Fault {
+  NotWritable,
+  AfterCreate,
+  MidWrite,
+  AtFlush,
+  AtClose,
+  AtCopyProtection,
+  AtReplace
+};
 
 [[noreturn]] void Fail(const char* action, const std::string& path) {
   throw SystemError(112, "There is not enough space on the disk.", action, path);
@@ -55,6 +63,10 @@ class FaultyFile final : public platform::OutputFile {
 class FaultyFileSystem final : public testing::ForwardingFileSystem {
  public:
   explicit FaultyFileSystem(Fault fault) : ForwardingFileSystem(files), fault_(fault) {}
+  // As a read-only file or one the user may not change: the rename alone would succeed.
+  void CheckWritable(const std::string& path) override {
+    if (fault_ == Fault::NotWritable) Fail("open for writing", path);
+  }
   std::unique_ptr<platform::OutputFile> CreateFileBeside(const std::string& path) override {
     return std::make_unique<FaultyFile>(inner_.CreateFileBeside(path), fault_);
   }
@@ -91,14 +103,14 @@ TEST_P(FailingRewrite, LeavesTheFileWholeAndNothingBeside) {
 }
 
 std::string FaultName(const ::testing::TestParamInfo<Fault>& info) {
-  static const char* const names[] = {"AfterCreate", "MidWrite",         "AtFlush",
+  static const char* const names[] = {"NotWritable", "AfterCreate",      "MidWrite", "AtFlush",
                                       "AtClose",     "AtCopyProtection", "AtReplace"};
   return names[static_cast<int>(info.param)];
 }
 
 INSTANTIATE_TEST_SUITE_P(HostFileHandler, FailingRewrite,
-                         ::testing::Values(Fault::AfterCreate, Fault::MidWrite, Fault::AtFlush,
-                                           Fault::AtClose, Fault::AtCopyProtection,
+                         ::testing::Values(Fault::NotWritable, Fault::AfterCreate, Fault::MidWrite,
+                                           Fault::AtFlush, Fault::AtClose, Fault::AtCopyProtection,
                                            Fault::AtReplace),
                          FaultName);
 

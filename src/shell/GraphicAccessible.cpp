@@ -3,6 +3,8 @@
 // After windows.h, which it needs.
 #include <oleacc.h>
 
+#include <new>
+
 namespace veltrim::shell {
 
 namespace {
@@ -154,7 +156,12 @@ LRESULT AnswerAsGraphic(HWND window, WPARAM wParam, LPARAM lParam) {
                             reinterpret_cast<void**>(&standard)))) {
     return ::DefWindowProcW(window, WM_GETOBJECT, wParam, lParam);
   }
-  auto* graphic = new GraphicAccessible(standard);
+  // No exception may leave a window procedure, so no allocation may throw here.
+  auto* graphic = new (std::nothrow) GraphicAccessible(standard);
+  if (graphic == nullptr) {
+    standard->Release();
+    return ::DefWindowProcW(window, WM_GETOBJECT, wParam, lParam);
+  }
   LRESULT result = fromObject(__uuidof(IAccessible), wParam, graphic);
   graphic->Release();
   return result;

@@ -43,10 +43,6 @@ void WriteFileBytes(const std::string& path, const std::string& bytes) {
   std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
 }
 
-bool Exists(const std::string& path) {
-  return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
 std::vector<std::string> StartedPrograms() {
   std::vector<std::string> lines;
   const char* log = std::getenv("VELTRIM_STARTED_LOG");
@@ -286,7 +282,10 @@ class EndToEnd : public ::testing::Test {
     // The program waits for the browser with "Completed" showing.
     WaitForLabel(main, kProgressItem, "Completed", 3000);
     Screenshot(main, "main-working", false);
+    // A click that waits while the fix runs is ignored: the fix goes on to its question.
+    Click(main, kCancel);
     MessageBoxState question = program_->WaitForMessageBox();
+    EXPECT_TRUE(::IsWindow(main));
     auto waited = std::chrono::duration_cast<std::chrono::milliseconds>(
                       std::chrono::steady_clock::now() - clicked)
                       .count();
@@ -489,54 +488,6 @@ TEST_F(EndToEnd, FixAnsweredYes) {
   EXPECT_EQ(ReadFileBytes(kHostsPath),
             "127.0.0.1 localhost\r\n::1 localhost\r\n#10.0.0.1 www.example.com\r\n");
   EXPECT_EQ(ReadFileBytes(kLmHostsPath), "10.0.0.2 EXAMPLE #PRE\r\n#10.0.0.3 example.com\r\n");
-}
-
-TEST_F(EndToEnd, FixAnsweredNo) {
-  OpenMain();
-  ExpectFixReported("The problem is not DNS related.", IDNO);
-  EXPECT_EQ(ReadFileBytes(kHostsPath),
-            "127.0.0.1 localhost\r\n::1 localhost\r\n#10.0.0.1 www.example.com\r\n");
-}
-
-TEST_F(EndToEnd, MissingLmHosts) {
-  ::DeleteFileA(kLmHostsPath.c_str());
-  OpenMain();
-  ExpectFixReported("The correction will remain within the system.", IDYES);
-  EXPECT_FALSE(Exists(kLmHostsPath));
-  EXPECT_EQ(ReadFileBytes(kHostsPath),
-            "127.0.0.1 localhost\r\n::1 localhost\r\n#10.0.0.1 www.example.com\r\n");
-}
-
-TEST_F(EndToEnd, HostsFileTooLong) {
-  std::string big;
-  for (int i = 0; i < 201; ++i) big += "10.0.0.1 example.com\r\n";
-  WriteFileBytes(kHostsPath, big);
-  HWND main = OpenMain();
-  Type(main, kWebAddress, "example.com");
-  Click(main, kFixItButton);
-  ExpectOkMessage(kHostsPath +
-                  " has more than 200 lines; Veltrim can repair host files of up to 200 lines.");
-  EXPECT_TRUE(program_->WaitForExit());
-  EXPECT_EQ(ReadFileBytes(kHostsPath), big);
-  EXPECT_EQ(ReadFileBytes(kLmHostsPath), kLmHosts);
-  EXPECT_EQ(StartedPrograms(),
-            std::vector<std::string>{
-                "ipconfig.exe|0|C:\\windows\\system32\\ipconfig.exe /flushdns|Veltrim.exe"});
-}
-
-// The scenario script makes the hosts file immutable on the Linux side before this runs.
-TEST_F(EndToEnd, HostsFileMayNotBeWritten) {
-  const std::string before = ReadFileBytes(kHostsPath);
-  ASSERT_NE(before, kHosts) << "the hosts file was not protected";
-  HWND main = OpenMain();
-  Type(main, kWebAddress, "example.com");
-  Click(main, kFixItButton);
-  ExpectOkMessage("Could not open for writing " + kHostsPath +
-                  ".\r\n\r\nError 5: " + platform::DescribeError(ERROR_ACCESS_DENIED));
-  EXPECT_TRUE(program_->WaitForExit());
-  EXPECT_EQ(ReadFileBytes(kHostsPath), before);
-  EXPECT_EQ(ReadFileBytes(kLmHostsPath), kLmHosts);
-  EXPECT_EQ(StartedPrograms().size(), 1u);
 }
 
 TEST_F(EndToEnd, MissingBrowser) {

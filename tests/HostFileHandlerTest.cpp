@@ -184,6 +184,21 @@ TEST(HostFileHandler, EmptyPathIsOnlyRecorded) {
   EXPECT_NO_THROW(handler.RestoreFile());
 }
 
+#ifndef _WIN32
+// The new file takes the old one's permissions (on Windows its DACL, which Wine does not keep).
+TEST(HostFileHandler, RewriteKeepsThePermissions) {
+  TempFolder folder;
+  folder.Write("hosts", "1.1.1.1 example.com\r\n");
+  const auto mode = std::filesystem::perms::owner_read | std::filesystem::perms::owner_write |
+                    std::filesystem::perms::others_read;
+  std::filesystem::permissions(folder.PathOf("hosts"), mode);
+  HostFileHandler handler(files);
+  handler.ProcessFile(folder.PathOf("hosts"), "example.com");
+  EXPECT_EQ(folder.Read("hosts"), "#1.1.1.1 example.com\r\n");
+  EXPECT_EQ(std::filesystem::status(folder.PathOf("hosts")).permissions(), mode);
+}
+#endif
+
 // A run that was killed part way leaves its new file beside the host file; the next one
 // removes it, and nothing of another pattern.
 TEST(HostFileHandler, RemovesOnlyTheNewFilesOfAnEarlierRun) {

@@ -29,7 +29,7 @@ bool Got(HRESULT result, const ComPtr<Interface>& object) {
 }
 
 // The desktop's shell folder view, through which Explorer starts programs as the user it runs
-// as. Null where there is no Explorer (as on Server Core) or it does not answer.
+// as. False where there is no Explorer (as on Server Core) or it does not answer.
 bool DesktopShell(ComPtr<IShellDispatch2>& shell) {
   ComPtr<IShellWindows> windows;
   if (!Got(::CoCreateInstance(CLSID_ShellWindows, nullptr, CLSCTX_LOCAL_SERVER, IID_IShellWindows,

@@ -197,6 +197,21 @@ TEST(HostFileHandler, RewriteKeepsThePermissions) {
   EXPECT_EQ(folder.Read("hosts"), "#1.1.1.1 example.com\r\n");
   EXPECT_EQ(std::filesystem::status(folder.PathOf("hosts")).permissions(), mode);
 }
+
+// Every file that a repair or its undo opens is closed again.
+TEST(HostFileHandler, LeavesNoFileOpen) {
+  auto openFiles = [] {
+    auto entries = std::filesystem::directory_iterator("/proc/self/fd");
+    return std::distance(std::filesystem::begin(entries), std::filesystem::end(entries));
+  };
+  TempFolder folder;
+  folder.Write("hosts", "1.1.1.1 example.com\r\n");
+  HostFileHandler handler(files);
+  const auto before = openFiles();
+  handler.ProcessFile(folder.PathOf("hosts"), "example.com");
+  handler.RestoreFile();
+  EXPECT_EQ(openFiles(), before);
+}
 #endif
 
 // A run that was killed part way leaves its new file beside the host file; the next one

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "AskForText.h"
+#include "SiblingNames.h"
 #ifdef _WIN32
 #include "SystemFolder.h"
 #include "Win32Desktop.h"
@@ -39,6 +40,24 @@ TEST(AskForText, ReturnsTheTextOfAnyLengthOrNothing) {
 TEST(AskForText, GivesUpWhenTheSecondBufferIsStillTooSmall) {
   unsigned needed = 300;
   EXPECT_EQ(AskForText<char>([&](char*, unsigned) { return needed++; }), "");
+}
+
+// Only the names that a run makes beside a host file count as its leftovers.
+TEST(SiblingNames, TellTheProgramsOwnNewFiles) {
+  EXPECT_EQ(NewFileNameBeside("C:\\etc\\hosts", 0x1a2b, 7), "C:\\etc\\hosts.1a2b-7.veltrim-new");
+  struct Case {
+    const char* name;
+    bool ours;
+  };
+  for (const Case& c :
+       {Case{"hosts.1a2b-7.veltrim-new", true}, Case{"hosts.0-0.veltrim-new", true},
+        Case{"hosts..veltrim-new", false}, Case{"hosts.-7.veltrim-new", false},
+        Case{"hosts.1a2b-.veltrim-new", false}, Case{"hosts.1a2b7.veltrim-new", false},
+        Case{"hosts.xyz-7.veltrim-new", false}, Case{"hosts.1a2b-7x.veltrim-new", false},
+        Case{"hosts.1a2b-7.veltrim-new.bak", false}, Case{"lmhosts.1a2b-7.veltrim-new", false},
+        Case{"hosts", false}, Case{"h", false}, Case{".veltrim-new", false}}) {
+    EXPECT_EQ(IsNewFileNameOf("hosts", c.name), c.ours) << c.name;
+  }
 }
 
 #ifdef _WIN32

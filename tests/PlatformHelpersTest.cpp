@@ -1,8 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
+#include <vector>
 
 #include "AskForText.h"
+#include "NativeFileSystem.h"
+#include "SystemError.h"
+#include "TempFolder.h"
 #include "SiblingNames.h"
 #ifdef _WIN32
 #include "SystemFolder.h"
@@ -59,6 +64,41 @@ TEST(SiblingNames, TellTheProgramsOwnNewFiles) {
     EXPECT_EQ(IsNewFileNameOf("hosts", c.name), c.ours) << c.name;
   }
 }
+
+#ifndef _WIN32
+// Each failing file operation says what it could not do, on which file.
+TEST(PosixFileSystem, FailuresNameTheActionAndTheFile) {
+  testing::TempFolder folder;
+  folder.Write("hosts", "x");
+  NativeFileSystem files;
+  const std::string missing = folder.PathOf("missing");
+  const std::string inMissingFolder = folder.PathOf("missing/hosts");
+  struct Case {
+    const char* action;
+    std::string path;
+    std::function<void()> operation;
+  };
+  for (const Case& c :
+       std::vector<Case>{{"open for reading", missing, [&] { files.ReadFile(missing); }},
+                         {"read", folder.Path(), [&] { files.ReadFile(folder.Path()); }},
+                         {"open for writing", missing, [&] { files.CheckWritable(missing); }},
+                         {"create a new file beside", inMissingFolder,
+                          [&] { files.CreateFileBeside(inMissingFolder); }},
+                         {"read the permissions of", missing,
+                          [&] { files.CopyProtection(missing, folder.PathOf("hosts")); }},
+                         {"replace", folder.PathOf("hosts"),
+                          [&] { files.PutInPlace(folder.PathOf("hosts"), missing); }}}) {
+    try {
+      c.operation();
+      ADD_FAILURE() << c.action << ": no error";
+    } catch (const SystemError& error) {
+      EXPECT_EQ(error.Action(), c.action);
+      EXPECT_EQ(error.Path(), c.path) << c.action;
+    }
+  }
+  EXPECT_EQ(folder.Read("hosts"), "x");
+}
+#endif
 
 #ifdef _WIN32
 TEST(GetSystemFolder, NamesTheFolderOfTheHostsFile) {

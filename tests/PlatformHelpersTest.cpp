@@ -84,16 +84,17 @@ TEST(NativeFileSystem, FailuresNameTheActionAndTheFile) {
 #else
   const char* readingAFolder = "read";
 #endif
-  for (const Case& c :
-       std::vector<Case>{{"open for reading", missing, [&] { files.ReadFile(missing); }},
-                         {readingAFolder, folder.Path(), [&] { files.ReadFile(folder.Path()); }},
-                         {"open for writing", missing, [&] { files.CheckWritable(missing); }},
-                         {"create a new file beside", inMissingFolder,
-                          [&] { files.CreateFileBeside(inMissingFolder); }},
-                         {"read the permissions of", missing,
-                          [&] { files.CopyProtection(missing, folder.PathOf("hosts")); }},
-                         {"replace", folder.PathOf("hosts"),
-                          [&] { files.PutInPlace(folder.PathOf("hosts"), missing); }}}) {
+  const std::vector<Case> cases = {
+      {"open for reading", missing, [&] { files.ReadFile(missing); }},
+      {readingAFolder, folder.Path(), [&] { files.ReadFile(folder.Path()); }},
+      {"open for writing", missing, [&] { files.CheckWritable(missing); }},
+      {"create a new file beside", inMissingFolder,
+       [&] { files.CreateFileBeside(inMissingFolder); }},
+      {"read the permissions of", missing,
+       [&] { files.CopyProtection(missing, folder.PathOf("hosts")); }},
+      {"replace", folder.PathOf("hosts"),
+       [&] { files.PutInPlace(folder.PathOf("hosts"), missing); }}};
+  for (const Case& c : cases) {
     try {
       c.operation();
       ADD_FAILURE() << c.action << ": no error";

@@ -60,7 +60,8 @@ TEST(SiblingNames, TellTheProgramsOwnNewFiles) {
         Case{"hosts.1a2b-.veltrim-new", false}, Case{"hosts.1a2b7.veltrim-new", false},
         Case{"hosts.xyz-7.veltrim-new", false}, Case{"hosts.1a2b-7x.veltrim-new", false},
         Case{"hosts.1a2b-7.veltrim-new.bak", false}, Case{"lmhosts.1a2b-7.veltrim-new", false},
-        Case{"hosts", false}, Case{"h", false}, Case{".veltrim-new", false}}) {
+        Case{"xosts.1a2b-7.veltrim-new", false}, Case{"hosts", false}, Case{"hosts.x", false},
+        Case{"h", false}, Case{".veltrim-new", false}}) {
     EXPECT_EQ(IsNewFileNameOf("hosts", c.name), c.ours) << c.name;
   }
 }

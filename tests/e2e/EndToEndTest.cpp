@@ -98,13 +98,13 @@ enum class Face { Regular, Bold, BoldItalic };
 void ExpectTextFits(HWND window, int id, Face face, bool wraps, int dpi,
                     const std::string& text = "") {
   ControlState label = Inspect(window, id);
-  LOGFONTA spec = {};
-  spec.lfHeight = -::MulDiv(face == Face::Regular ? 825 : 975, dpi, 7200);
-  spec.lfWeight = face == Face::Regular ? FW_NORMAL : FW_BOLD;
-  spec.lfItalic = face == Face::BoldItalic;
-  spec.lfCharSet = DEFAULT_CHARSET;
-  std::strcpy(spec.lfFaceName, "MS Sans Serif");
-  HFONT font = ::CreateFontIndirectA(&spec);
+  LOGFONTA request = {};
+  request.lfHeight = -::MulDiv(face == Face::Regular ? 825 : 975, dpi, 7200);
+  request.lfWeight = face == Face::Regular ? FW_NORMAL : FW_BOLD;
+  request.lfItalic = face == Face::BoldItalic;
+  request.lfCharSet = DEFAULT_CHARSET;
+  std::strcpy(request.lfFaceName, "MS Sans Serif");
+  HFONT font = ::CreateFontIndirectA(&request);
   HDC dc = ::GetDC(nullptr);
   HGDIOBJ old = ::SelectObject(dc, font);
   const std::string& shown = text.empty() ? label.text : text;

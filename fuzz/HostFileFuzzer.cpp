@@ -84,9 +84,8 @@ bool IsUtf16(const std::string& contents) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size == 0) return 0;
   const std::size_t domainLength = std::min<std::size_t>(data[0] & 0x0F, size - 1);
-  const int faultCode = (data[0] >> 4) & 0x07;
-  const Fault fault =
-      faultCode <= static_cast<int>(Fault::Writable) ? static_cast<Fault>(faultCode) : Fault::None;
+  // Three bits name every fault, none included.
+  const Fault fault = static_cast<Fault>((data[0] >> 4) & 0x07);
   const std::string domain(reinterpret_cast<const char*>(data) + 1, domainLength);
   const std::string contents(reinterpret_cast<const char*>(data) + 1 + domainLength,
                              size - 1 - domainLength);

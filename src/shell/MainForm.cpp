@@ -90,7 +90,7 @@ void MainForm::OnCommand(int id) {
     ::DestroyWindow(Handle());
   } else if (id == kFixItButton) {
     fixing_ = true;
-    RunFix(*this, desktop_, HostsHandler_, LmHostsHandler_);
+    RunFix(*this, Desktop(), HostsHandler_, LmHostsHandler_);
     fixing_ = false;
   }
 }

@@ -13,10 +13,7 @@ class MainForm final : public Window, private FixView {
  public:
   MainForm(OpenWindows& windows, platform::Desktop& desktop, hostfix::HostFileHandler& HostsHandler,
            hostfix::HostFileHandler& LmHostsHandler)
-      : Window(windows, desktop),
-        desktop_(desktop),
-        HostsHandler_(HostsHandler),
-        LmHostsHandler_(LmHostsHandler) {}
+      : Window(windows, desktop), HostsHandler_(HostsHandler), LmHostsHandler_(LmHostsHandler) {}
   // Throws when the window cannot be created.
   void Show();
 
@@ -37,7 +34,6 @@ class MainForm final : public Window, private FixView {
 
   HWND Control(int id) const { return ::GetDlgItem(Handle(), id); }
 
-  platform::Desktop& desktop_;
   hostfix::HostFileHandler& HostsHandler_;
   hostfix::HostFileHandler& LmHostsHandler_;
   std::unique_ptr<Fonts> fonts_;

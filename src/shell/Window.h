@@ -38,6 +38,7 @@ class Window {
   // May throw: an error while the window is created makes the creation fail; any later one is
   // reported to the user and closes the window.
   virtual LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) = 0;
+  platform::Desktop& Desktop() const { return desktop_; }
   LRESULT Default(UINT message, WPARAM wParam, LPARAM lParam) {
     return ::DefWindowProcW(hwnd_, message, wParam, lParam);
   }

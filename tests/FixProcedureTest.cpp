@@ -1,18 +1,15 @@
-// The fix procedure's steps, in order, as the window and the system see them.
+// The fix procedure's steps, in order, as the window and the system see them, and the host
+// files it leaves behind.
 #include "FixProcedure.h"
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cstring>
-#include <filesystem>
-#include <stdexcept>
+#include <functional>
+#include <map>
 #include <utility>
 
+#include "MemoryFileSystem.h"
 #include "SystemError.h"
-#include "TempFolder.h"
-#include "NativeFileSystem.h"
-#include "support/ForwardingFileSystem.h"
 
 namespace veltrim::shell {
 namespace {
@@ -21,14 +18,23 @@ using platform::MessageAnswer;
 using platform::MessageButtons;
 using platform::WindowState;
 using Log = std::vector<std::string>;
+using Files = std::map<std::string, std::string>;
 
-// Everything the procedure asks of the desktop is recorded.
+const std::string kSystem = "C:\\Windows\\System32";
+const std::string kHostsPath = kSystem + "\\drivers\\etc\\hosts";
+const std::string kLmHostsPath = kSystem + "\\drivers\\etc\\lmhosts";
+const std::string kHosts = "127.0.0.1 localhost\r\n10.0.0.1 www.example.com\r\n";
+const std::string kLmHosts = "10.0.0.2 EXAMPLE.COM #PRE\r\n10.0.0.3 other\r\n";
+const Files kUntouched = {{kHostsPath, kHosts}, {kLmHostsPath, kLmHosts}};
+const Files kRepaired = {{kHostsPath, "127.0.0.1 localhost\r\n#10.0.0.1 www.example.com\r\n"},
+                         {kLmHostsPath, "#10.0.0.2 EXAMPLE.COM #PRE\r\n10.0.0.3 other\r\n"}};
+
+// Everything the procedure asks of the desktop and the window is recorded in one log.
 class RecordingDesktop final : public platform::Desktop {
  public:
-  RecordingDesktop(Log& log, std::string systemFolder)
-      : log_(log), folder_(std::move(systemFolder)) {}
+  explicit RecordingDesktop(Log& log) : log_(log) {}
 
-  std::string SystemFolder() override { return folder_; }
+  std::string SystemFolder() override { return systemFolder; }
   void Sleep(unsigned milliseconds) override {
     log_.push_back("sleep " + std::to_string(milliseconds));
   }
@@ -53,6 +59,7 @@ class RecordingDesktop final : public platform::Desktop {
     return buttons == MessageButtons::Ok ? MessageAnswer::Ok : answer;
   }
 
+  std::string systemFolder = kSystem;
   MessageAnswer answer = MessageAnswer::Yes;
   std::string missingProgram;
   bool hasShell = true;
@@ -62,37 +69,6 @@ class RecordingDesktop final : public platform::Desktop {
     return state == WindowState::Hidden ? " | hidden" : " | maximized";
   }
   Log& log_;
-  std::string folder_;
-};
-
-// The procedure builds Windows paths; the native build's file system wants slashes.
-class LocalFiles final : public testing::ForwardingFileSystem {
- public:
-  LocalFiles() : ForwardingFileSystem(native_) {}
-  bool IsOrdinaryFile(const std::string& path) override {
-    return inner_.IsOrdinaryFile(Local(path));
-  }
-  std::string ReadFile(const std::string& path) override { return inner_.ReadFile(Local(path)); }
-  void CheckWritable(const std::string& path) override { inner_.CheckWritable(Local(path)); }
-  std::unique_ptr<platform::OutputFile> CreateFileBeside(const std::string& path) override {
-    return inner_.CreateFileBeside(Local(path));
-  }
-  void CopyProtection(const std::string& original, const std::string& copy) override {
-    inner_.CopyProtection(Local(original), copy);
-  }
-  void PutInPlace(const std::string& target, const std::string& replacement) override {
-    inner_.PutInPlace(Local(target), replacement);
-  }
-  void RemoveLeftoversBeside(const std::string& path) noexcept override {
-    inner_.RemoveLeftoversBeside(Local(path));
-  }
-
- private:
-  static std::string Local(std::string path) {
-    std::replace(path.begin(), path.end(), '\\', '/');
-    return path;
-  }
-  platform::NativeFileSystem native_;
 };
 
 class RecordingView final : public FixView {
@@ -115,148 +91,142 @@ class RecordingView final : public FixView {
   std::string utf8_;
 };
 
-const std::string kHosts = "127.0.0.1 localhost\r\n10.0.0.1 www.example.com\r\n";
-const std::string kLmHosts = "10.0.0.2 EXAMPLE.COM #PRE\r\n10.0.0.3 other\r\n";
-
-class FixProcedure : public ::testing::Test {
- protected:
-  FixProcedure() {
-    std::filesystem::create_directories(folder.PathOf("drivers/etc"));
-    folder.Write("drivers/etc/hosts", kHosts);
-    folder.Write("drivers/etc/lmhosts", kLmHosts);
-  }
-  // `utf8` is the typed text in every letter, where the code page cannot hold them all.
-  Log Run(const std::string& address, const std::string& utf8 = "") {
-    RecordingView view(log, address, utf8.empty() ? address : utf8);
-    RunFix(view, desktop, hosts, lmHosts);
-    return log;
-  }
-
-  testing::TempFolder folder;
+// The machine a case runs on, changed by the case before the fix.
+struct Machine {
   Log log;
-  RecordingDesktop desktop{log, folder.Path()};
-  LocalFiles files;
-  hostfix::HostFileHandler hosts{files};
-  hostfix::HostFileHandler lmHosts{files};
+  testing::MemoryFileSystem files;
+  RecordingDesktop desktop{log};
+  // The typed text in every letter, where the code page cannot hold them all.
+  std::string utf8;
 };
 
-const std::string kBrowserByShell = "shell C:\\Program Files\\Internet Explorer\\iexplore.exe | ";
-
-TEST_F(FixProcedure, FullFixAnsweredYes) {
-  const std::string system = folder.Path();
-  EXPECT_EQ(
-      Run("http://www.example.com/page"),
-      (Log{"working state", "progress Flushing DNS",
-           "start " + system + "\\ipconfig.exe | " + system + "\\ipconfig.exe /flushdns | hidden",
-           "progress Clearing Hosts", "progress Completed",
-           kBrowserByShell + "http://www.example.com/page | maximized", "sleep 4000", "focus",
-           "message Did the Page load successfully? [Yes No]",
-           std::string("message The correction will remain within the system.\r\n\r\n") +
-               "You may now reactivate any web acceleration software that you use. [OK]",
-           "close"}));
-  EXPECT_EQ(folder.Read("drivers/etc/hosts"),
-            "127.0.0.1 localhost\r\n#10.0.0.1 www.example.com\r\n");
-  EXPECT_EQ(folder.Read("drivers/etc/lmhosts"), "#10.0.0.2 EXAMPLE.COM #PRE\r\n10.0.0.3 other\r\n");
-  EXPECT_EQ(hosts.LastDomain(), "example.com");
-  EXPECT_EQ(lmHosts.LastFilePath(), system + "\\drivers\\etc\\lmhosts");
+Log Steps(std::initializer_list<Log> parts) {
+  Log log;
+  for (const Log& part : parts) log.insert(log.end(), part.begin(), part.end());
+  return log;
 }
 
-TEST_F(FixProcedure, AnsweredNoKeepsTheRepairAndSaysSo) {
-  desktop.answer = MessageAnswer::No;
-  Log result = Run("example.com");
-  ASSERT_GE(result.size(), 2u);
-  EXPECT_EQ(result[result.size() - 2],
-            "message The problem is not DNS related.\r\n\r\nYou may now reactivate any web "
-            "acceleration software that you use. [OK]");
-  EXPECT_EQ(result.back(), "close");
-  EXPECT_EQ(folder.Read("drivers/etc/hosts"),
-            "127.0.0.1 localhost\r\n#10.0.0.1 www.example.com\r\n");
+const Log kUpToTheHostFiles = {
+    "working state", "progress Flushing DNS",
+    "start " + kSystem + "\\ipconfig.exe | " + kSystem + "\\ipconfig.exe /flushdns | hidden",
+    "progress Clearing Hosts"};
+const Log kUpToTheBrowser = Steps({kUpToTheHostFiles, {"progress Completed"}});
+const std::string kByShell = "shell C:\\Program Files\\Internet Explorer\\iexplore.exe | ";
+
+Log ByShell(const std::string& typed) { return {kByShell + typed + " | maximized"}; }
+
+// After the browser's start, through the question, to the end.
+Log Ending(const std::string& answer) {
+  return {"sleep 4000", "focus", "message Did the Page load successfully? [Yes No]",
+          "message " + answer +
+              "\r\n\r\nYou may now reactivate any web acceleration software that you use. [OK]",
+          "close"};
 }
 
-TEST_F(FixProcedure, AddressWithoutHostIsRefused) {
-  for (const char* typed : {"http://", "", "http:///a", "http://www./", "   ", "http://  /x"}) {
-    log.clear();
-    EXPECT_EQ(Run(typed), (Log{"message Invalid web address [OK]", "ask again"}))
-        << '"' << typed << '"';
-  }
-  EXPECT_EQ(folder.Read("drivers/etc/hosts"), kHosts);
-  EXPECT_EQ(folder.Read("drivers/etc/lmhosts"), kLmHosts);
+const std::string kYes = "The correction will remain within the system.";
+const Log kRefused = {"message Invalid web address [OK]", "ask again"};
+
+struct FixCase {
+  const char* name;
+  std::function<void(Machine&)> arrange;
+  std::string typed;
+  Log log;
+  Files files;  // every file afterwards
+};
+
+void PrintTo(const FixCase& c, std::ostream* os) { *os << c.name; }
+
+class Fix : public ::testing::TestWithParam<FixCase> {};
+
+TEST_P(Fix, StepsAndFiles) {
+  const FixCase& c = GetParam();
+  Machine machine;
+  machine.files.files = kUntouched;
+  machine.utf8 = c.typed;
+  c.arrange(machine);
+  hostfix::HostFileHandler hosts(machine.files);
+  hostfix::HostFileHandler lmHosts(machine.files);
+  RecordingView view(machine.log, c.typed, machine.utf8);
+
+  RunFix(view, machine.desktop, hosts, lmHosts);
+
+  EXPECT_EQ(machine.log, c.log);
+  EXPECT_EQ(machine.files.files, c.files);
 }
 
-TEST_F(FixProcedure, PrefixInCapitalsPasses) {
-  Log result = Run("HTTP://");
-  EXPECT_EQ(result.front(), "working state");
-  EXPECT_EQ(hosts.LastDomain(), "HTTP:");
-}
+const std::string kTooLong = [] {
+  std::string text;
+  for (int i = 0; i < 201; ++i) text += "10.0.0.1 example.com\r\n";
+  return text;
+}();
+const std::string kPrimer = "http://\xD0\xBF\xD1\x80\xD0\xB8\xD0\xBC\xD0\xB5\xD1\x80.com/";
 
-TEST_F(FixProcedure, MissingLmHostsIsSkipped) {
-  std::filesystem::remove(folder.PathOf("drivers/etc/lmhosts"));
-  Log result = Run("example.com");
-  EXPECT_EQ(result.back(), "close");
-  EXPECT_EQ(result.size(), 11u);
-  EXPECT_EQ(folder.Names(), std::vector<std::string>{"drivers"});
-  EXPECT_FALSE(std::filesystem::exists(folder.PathOf("drivers/etc/lmhosts")));
-}
-
-TEST_F(FixProcedure, HostsFileTooLongStopsBeforeTheBrowser) {
-  std::string big;
-  for (int i = 0; i < 201; ++i) big += "10.0.0.1 example.com\r\n";
-  folder.Write("drivers/etc/hosts", big);
-  const std::string hostsPath = folder.Path() + "\\drivers\\etc\\hosts";
-  Log result = Run("example.com");
-  ASSERT_EQ(result.size(), 6u);
-  EXPECT_EQ(result[3], "progress Clearing Hosts");
-  EXPECT_EQ(result[4], "message " + hostsPath +
-                           " has more than 200 lines; Veltrim can repair host files of up to "
-                           "200 lines. [OK]");
-  EXPECT_EQ(result[5], "close");
-  EXPECT_EQ(folder.Read("drivers/etc/hosts"), big);
-  EXPECT_EQ(folder.Read("drivers/etc/lmhosts"), kLmHosts);
-}
-
-TEST_F(FixProcedure, MissingBrowserIsReportedAfterTheRepair) {
-  desktop.missingProgram = kBrowserPath;
-  Log result = Run("example.com");
-  ASSERT_EQ(result.size(), 7u);
-  EXPECT_EQ(result[4], "progress Completed");
-  EXPECT_EQ(result[5],
-            "message Could not start C:\\Program Files\\Internet Explorer\\iexplore.exe.\r\n\r\n"
-            "Error 2: The system cannot find the file specified. [OK]");
-  EXPECT_EQ(result[6], "close");
-  EXPECT_EQ(folder.Read("drivers/etc/hosts"),
-            "127.0.0.1 localhost\r\n#10.0.0.1 www.example.com\r\n");
-}
-
-// Where no desktop shell starts the browser (no Explorer, as on Server Core), it is started
-// from here, with the typed text in every letter, the code page's or not.
-TEST_F(FixProcedure, WithoutADesktopShellTheBrowserIsStartedDirectly) {
-  desktop.hasShell = false;
-  const std::string typed = "http://\xD0\xBF\xD1\x80\xD0\xB8\xD0\xBC\xD0\xB5\xD1\x80.com/";
-  Log result = Run("http://?????.com/", typed);
-  ASSERT_GE(result.size(), 8u);
-  EXPECT_EQ(result[4], "progress Completed");
-  EXPECT_EQ(result[5], kBrowserByShell + typed + " | maximized | declined");
-  EXPECT_EQ(result[6],
-            "start C:\\Program Files\\Internet Explorer\\iexplore.exe | "
-            "\"C:\\Program Files\\Internet Explorer\\iexplore.exe\" " +
-                typed + " | maximized");
-  EXPECT_EQ(result[7], "sleep 4000");
-  EXPECT_EQ(hosts.LastDomain(), "?????.com");
-}
-
-// Without a system folder the paths would name a program and files in the root of the current
-// drive; nothing is started or changed.
-TEST_F(FixProcedure, UnknownSystemFolderIsRefusedBeforeAnything) {
-  RecordingDesktop noFolder(log, "");
-  RecordingView view(log, "example.com", "example.com");
-  RunFix(view, noFolder, hosts, lmHosts);
-  EXPECT_EQ(log, (Log{"message Could not find the Windows system folder, so nothing was changed. "
-                      "[OK]",
-                      "close"}));
-  EXPECT_EQ(folder.Read("drivers/etc/hosts"), kHosts);
-  EXPECT_EQ(folder.Read("drivers/etc/lmhosts"), kLmHosts);
-  EXPECT_EQ(hosts.LastFilePath(), "");
-}
+INSTANTIATE_TEST_SUITE_P(
+    FixProcedure, Fix,
+    ::testing::Values(
+        FixCase{"AnsweredYes", [](Machine&) {}, "http://www.example.com/page",
+                Steps({kUpToTheBrowser, ByShell("http://www.example.com/page"), Ending(kYes)}),
+                kRepaired},
+        // The repair stays: the page may not have loaded for another reason.
+        FixCase{"AnsweredNo", [](Machine& m) { m.desktop.answer = MessageAnswer::No; },
+                "example.com",
+                Steps({kUpToTheBrowser, ByShell("example.com"),
+                       Ending("The problem is not DNS related.")}),
+                kRepaired},
+        // Only the exact text "http://" counts as no address at all.
+        FixCase{"PrefixInCapitalsIsAnAddress", [](Machine&) {}, "HTTP://",
+                Steps({kUpToTheBrowser, ByShell("HTTP://"), Ending(kYes)}), kUntouched},
+        FixCase{"MissingLmHostsIsSkipped", [](Machine& m) { m.files.files.erase(kLmHostsPath); },
+                "example.com", Steps({kUpToTheBrowser, ByShell("example.com"), Ending(kYes)}),
+                Files{{kHostsPath, kRepaired.at(kHostsPath)}}},
+        FixCase{"TooLongHostsStopsBeforeTheBrowser",
+                [](Machine& m) { m.files.files[kHostsPath] = kTooLong; }, "example.com",
+                Steps({kUpToTheHostFiles,
+                      {"message " + kHostsPath +
+                          " has more than 200 lines; Veltrim can repair host files of up to "
+                          "200 lines. [OK]",
+                       "close"}}),
+                Files{{kHostsPath, kTooLong}, {kLmHostsPath, kLmHosts}}},
+        FixCase{"MissingBrowserIsReportedAfterTheRepair",
+                [](Machine& m) { m.desktop.missingProgram = kBrowserPath; }, "example.com",
+                Steps({kUpToTheBrowser,
+                      {"message Could not start C:\\Program Files\\Internet "
+                      "Explorer\\iexplore.exe.\r\n\r\nError 2: The system cannot find the file "
+                      "specified. [OK]",
+                       "close"}}),
+                kRepaired},
+        // Where no desktop shell starts the browser (no Explorer, as on Server Core), it is
+        // started from here, with the typed text in every letter; the host name is the code
+        // page's text, as the host files are written.
+        FixCase{"WithoutADesktopShellTheBrowserIsStartedDirectly",
+                [](Machine& m) {
+                  m.desktop.hasShell = false;
+                  m.utf8 = kPrimer;
+                  m.files.files[kHostsPath] += "10.0.0.9 ?????.com\r\n";
+                },
+                "http://?????.com/",
+                Steps({kUpToTheBrowser,
+                       {kByShell + kPrimer + " | maximized | declined",
+                        "start C:\\Program Files\\Internet Explorer\\iexplore.exe | "
+                        "\"C:\\Program Files\\Internet Explorer\\iexplore.exe\" " +
+                            kPrimer + " | maximized"},
+                       Ending(kYes)}),
+                Files{{kHostsPath, kHosts + "#10.0.0.9 ?????.com\r\n"},
+                      {kLmHostsPath, kLmHosts}}},
+        // Without a system folder the paths would name a program and files in the root of the
+        // current drive.
+        FixCase{"UnknownSystemFolderIsRefusedBeforeAnything",
+                [](Machine& m) { m.desktop.systemFolder = ""; }, "example.com",
+                {"message Could not find the Windows system folder, so nothing was changed. [OK]",
+                 "close"},
+                kUntouched},
+        FixCase{"NoHost", [](Machine&) {}, "http://", kRefused, kUntouched},
+        FixCase{"Nothing", [](Machine&) {}, "", kRefused, kUntouched},
+        FixCase{"EmptyHost", [](Machine&) {}, "http:///a", kRefused, kUntouched},
+        FixCase{"OnlyWww", [](Machine&) {}, "http://www./", kRefused, kUntouched},
+        FixCase{"Blanks", [](Machine&) {}, "   ", kRefused, kUntouched},
+        FixCase{"BlankHost", [](Machine&) {}, "http://  /x", kRefused, kUntouched}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace veltrim::shell

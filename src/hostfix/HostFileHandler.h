@@ -30,12 +30,6 @@ class HostFileHandler {
   // ignoring letter case. Throws, leaving the file unchanged, when it cannot be repaired.
   void ProcessFile(const std::string& FilePath, const std::string& Domain);
 
-  std::int16_t CurrentLineIndex() const { return LineIndex; }
-  std::int16_t SavedLineCount() const { return LineCount; }
-  const std::string& SavedLine(int slot) const { return LineBuffer.at(slot); }
-  const std::string& LastFilePath() const { return FilePath; }
-  const std::string& LastDomain() const { return Domain; }
-
  private:
   bool IsPresent() const;
   // Writes slots 1 to LineCount, each followed by CR LF, marking those that contain `Domain`

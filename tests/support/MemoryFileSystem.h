@@ -1,5 +1,5 @@
-// Files held in memory, so that the fuzzer runs thousands of repairs a second; one operation of
-// the write path can be made to fail, as a full disk or a locked file would.
+// Files held in memory, keyed by path: the fuzzer runs thousands of repairs a second on them.
+// One operation of the write path can be made to fail, as a full disk or a locked file would.
 #pragma once
 
 #include <cctype>
@@ -10,7 +10,7 @@
 #include "FileSystem.h"
 #include "SystemError.h"
 
-namespace veltrim::fuzz {
+namespace veltrim::testing {
 
 enum class Fault { None, Create, Write, Flush, Close, CopyProtection, Replace, Writable };
 
@@ -72,4 +72,4 @@ inline std::unique_ptr<platform::OutputFile> MemoryFileSystem::CreateFileBeside(
   return std::make_unique<MemoryFile>(*this, temporary);
 }
 
-}  // namespace veltrim::fuzz
+}  // namespace veltrim::testing

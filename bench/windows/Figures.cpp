@@ -10,6 +10,7 @@
 #include <cmath>
 #include <cstdio>
 #include <fstream>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -52,7 +53,7 @@ struct Startup {
 Startup MeasureStartup(const char* program, const wchar_t* windowClass) {
   Startup startup;
   auto start = Clock::now();
-  e2e::Program running(program);
+  uidriver::Program running(program);
   HWND window = running.WaitForWindowPolling(windowClass, 1, 20000);
   if (window == nullptr) return startup;
   startup.ms = Milliseconds(Clock::now() - start);
@@ -79,28 +80,28 @@ struct FixFigures {
 FixFigures MeasureFix() {
   WriteHostsOf200Lines();
   FixFigures figures;
-  e2e::Program running;
+  uidriver::Program running;
   HWND splash = running.WaitForWindow(shell::kSplashClass);
   if (splash == nullptr) return figures;
-  e2e::Click(splash, shell::kCommand1);
+  uidriver::Click(splash, shell::kCommand1);
   HWND main = running.WaitForWindow(shell::kMainClass);
   if (main == nullptr) return figures;
-  e2e::Type(main, shell::kWebAddress, "http://www.example.com/");
+  uidriver::Type(main, shell::kWebAddress, "http://www.example.com/");
   auto start = Clock::now();
-  e2e::Click(main, shell::kFixItButton);
+  uidriver::Click(main, shell::kFixItButton);
   HWND question = running.WaitForWindowPolling(L"#32770", 1, 20000);
   if (question == nullptr) return figures;
   figures.overheadMs = Milliseconds(Clock::now() - start) - 4000;
   figures.peakKib = PeakKib(running.Process());
-  e2e::Answer(running.WaitForMessageBox(), IDYES);
-  e2e::Answer(running.WaitForMessageBox(), IDOK);
+  uidriver::Answer(running.WaitForMessageBox(), IDYES);
+  uidriver::Answer(running.WaitForMessageBox(), IDOK);
   running.WaitForExit();
   return figures;
 }
 
 }  // namespace
 
-int main() {
+void PrintFigures() {
   // Both programs once before measuring, so that neither pays for a cold start of Wine.
   MeasureStartup("veltrim_minimal.exe", L"VeltrimMinimal");
   MeasureStartup("Veltrim.exe", shell::kSplashClass);
@@ -137,5 +138,14 @@ int main() {
   std::printf("working_set_ratio_disclaimer: %.2f (peak while the disclaimer shows)\n",
               Median(splashPeaks) / Median(minimalPeaks));
   std::fflush(stdout);
-  return 0;
+}
+
+int main() {
+  try {
+    PrintFigures();
+    return 0;
+  } catch (const std::exception& error) {
+    std::printf("figures failed: %s\n", error.what());
+    return 1;
+  }
 }

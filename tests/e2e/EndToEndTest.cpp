@@ -23,6 +23,7 @@ namespace veltrim::e2e {
 namespace {
 
 using namespace shell;
+using namespace uidriver;
 
 const std::string kEtc = "C:\\windows\\system32\\drivers\\etc\\";
 const std::string kHostsPath = kEtc + "hosts";
@@ -241,8 +242,8 @@ void ExpectBothWindows(const Program& program, int dpi, bool moved) {
   Click(splash, kCommand1);
   HWND main = program.WaitForWindow(kMainClass);
   ASSERT_NE(main, nullptr);
-  EXPECT_EQ(program.WaitForWindow(kSplashClass, 0), nullptr) << "the disclaimer closed";
   ::Sleep(300);
+  EXPECT_EQ(program.WaitForWindow(kSplashClass, 0), nullptr) << "the disclaimer closed";
   ExpectMainEntryState(main, dpi);
   Screenshot(main, "main-" + at);
   if (moved) {

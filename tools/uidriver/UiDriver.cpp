@@ -1,13 +1,13 @@
 #include "UiDriver.h"
 
-#include <gtest/gtest.h>
 #include <oleacc.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <stdexcept>
 
-namespace veltrim::e2e {
+namespace veltrim::uidriver {
 
 namespace {
 
@@ -72,8 +72,8 @@ Program::Program(const std::wstring& program) {
   PROCESS_INFORMATION info = {};
   if (!::CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
                         folder.c_str(), &startup, &info)) {
-    ADD_FAILURE() << "cannot start the program: " << ::GetLastError();
-    return;
+    throw std::runtime_error("cannot start the program: error " +
+                             std::to_string(::GetLastError()));
   }
   ::CloseHandle(info.hThread);
   process_.Reset(info.hProcess);
@@ -113,10 +113,7 @@ bool Program::ShowsMessageBoxWithin(DWORD timeoutMs) const {
 MessageBoxState Program::WaitForMessageBox(DWORD timeoutMs) const {
   MessageBoxState state{};
   state.handle = WaitForWindow(L"#32770", timeoutMs);
-  if (state.handle == nullptr) {
-    ADD_FAILURE() << "no message box";
-    return state;
-  }
+  if (state.handle == nullptr) throw std::runtime_error("no message box");
   ::Sleep(200);  // lets the box finish laying itself out
   state.caption = TextOf(state.handle);
   state.text = TextOf(::GetDlgItem(state.handle, 0xFFFF));
@@ -146,8 +143,10 @@ void Program::SendDpiChanged(HWND window, int dpi, int clientWidthTwips,
   // The rectangle travels by address, so it must be in the program's memory.
   void* remote = ::VirtualAllocEx(process_.Get(), nullptr, sizeof(suggested),
                                   MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
-  ASSERT_NE(remote, nullptr);
-  ASSERT_TRUE(::WriteProcessMemory(process_.Get(), remote, &suggested, sizeof(suggested), nullptr));
+  if (remote == nullptr ||
+      !::WriteProcessMemory(process_.Get(), remote, &suggested, sizeof(suggested), nullptr)) {
+    throw std::runtime_error("cannot pass the rectangle to the program");
+  }
   ::SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(remote));
   ::VirtualFreeEx(process_.Get(), remote, 0, MEM_RELEASE);
   ::Sleep(200);
@@ -160,10 +159,7 @@ bool Program::WaitForExit(DWORD timeoutMs) const {
 ControlState Inspect(HWND window, int id) {
   HWND control = ::GetDlgItem(window, id);
   ControlState state{};
-  if (control == nullptr) {
-    ADD_FAILURE() << "no control " << id;
-    return state;
-  }
+  if (control == nullptr) throw std::runtime_error("no control " + std::to_string(id));
   state.text = TextOf(control);
   ::GetWindowRect(control, &state.rect);
   ::MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&state.rect), 2);
@@ -308,4 +304,4 @@ void Screenshot(HWND window, const std::string& name, bool repaint) {
   ::ReleaseDC(nullptr, screen);
 }
 
-}  // namespace veltrim::e2e
+}  // namespace veltrim::uidriver

@@ -1,5 +1,7 @@
 // Drives a running Veltrim.exe from outside, as a user would: finds its windows, reads its
-// controls and message boxes, clicks, types and presses keys.
+// controls and message boxes, clicks, types and presses keys. The end-to-end tests, the
+// demonstration and the figures of the benchmark all drive it so. What cannot be done (no
+// program, no message box, no such control) throws std::runtime_error.
 #pragma once
 
 #include <windows.h>
@@ -9,7 +11,7 @@
 
 #include "Win32Handle.h"
 
-namespace veltrim::e2e {
+namespace veltrim::uidriver {
 
 struct ControlState {
   std::string text;
@@ -38,7 +40,7 @@ class Program {
 
   // The visible top-level window of `windowClass`, or nullptr after the timeout.
   HWND WaitForWindow(const wchar_t* windowClass, DWORD timeoutMs = 10000) const;
-  // The next message box, or a failed test after the timeout.
+  // The next message box; throws after the timeout.
   MessageBoxState WaitForMessageBox(DWORD timeoutMs = 15000) const;
   // True if a message box shows up within the time.
   bool ShowsMessageBoxWithin(DWORD timeoutMs) const;
@@ -86,4 +88,4 @@ void Answer(const MessageBoxState& box, int buttonId);
 // that is busy cannot repaint on request, so it is taken as it is on the screen.
 void Screenshot(HWND window, const std::string& name, bool repaint = true);
 
-}  // namespace veltrim::e2e
+}  // namespace veltrim::uidriver

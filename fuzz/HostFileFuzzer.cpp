@@ -12,12 +12,14 @@
 #include <vector>
 
 #include "HostFileHandler.h"
+#include "FaultyFileSystem.h"
 #include "MemoryFileSystem.h"
 #include "SystemError.h"
 
 namespace {
 
 using veltrim::testing::Fault;
+using veltrim::testing::FaultyFileSystem;
 using veltrim::testing::MemoryFileSystem;
 
 const std::string kPath = "C:\\Windows\\System32\\drivers\\etc\\hosts";
@@ -92,8 +94,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   MemoryFileSystem platform;
   platform.files[kPath] = contents;
-  platform.fault = fault;
-  veltrim::hostfix::HostFileHandler handler(platform);
+  FaultyFileSystem faulty(platform, fault);
+  veltrim::hostfix::HostFileHandler handler(faulty);
   const std::vector<std::string> lines = LinesOf(contents);
   const bool tooLong = lines.size() > veltrim::hostfix::HostFileHandler::kCapacity;
   const bool leftAlone = IsUtf16(contents);
@@ -112,7 +114,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   Check(platform.files.size() == 1, "no temporary file is left behind");
   if (failed || leftAlone) {
     Check(platform.files[kPath] == contents, "a file that is not repaired stays byte for byte");
-    platform.fault = Fault::None;
+    faulty.fault = Fault::None;
     handler.RestoreFile();
     Check(platform.files[kPath] == contents, "the restore undoes nothing that was not rewritten");
     Check(platform.files.size() == 1, "no temporary file is left behind by the restore");

@@ -5,11 +5,11 @@
 #include <fstream>
 #include <stdexcept>
 
+#include "FaultyFileSystem.h"
 #include "HostFileHandler.h"
 #include "NativeFileSystem.h"
 #include "SystemError.h"
 #include "TempFolder.h"
-#include "support/ForwardingFileSystem.h"
 
 namespace veltrim::hostfix {
 namespace {
@@ -17,71 +17,9 @@ namespace {
 using platform::SystemError;
 using testing::TempFolder;
 
+using testing::Fault;
+
 platform::NativeFileSystem files;
-
-enum class Fault {
-  NotWritable,
-  AfterCreate,
-  MidWrite,
-  AtFlush,
-  AtClose,
-  AtCopyProtection,
-  AtReplace
-};
-
-[[noreturn]] void Fail(const char* action, const std::string& path) {
-  throw SystemError(112, "There is not enough space on the disk.", action, path);
-}
-
-class FaultyFile final : public platform::OutputFile {
- public:
-  FaultyFile(std::unique_ptr<platform::OutputFile> inner, Fault fault)
-      : inner_(std::move(inner)), fault_(fault) {}
-  const std::string& Path() const override { return inner_->Path(); }
-  void Write(std::string_view bytes) override {
-    if (fault_ == Fault::AfterCreate) Fail("write", Path());
-    if (fault_ == Fault::MidWrite) {
-      inner_->Write(bytes.substr(0, bytes.size() / 2));
-      Fail("write", Path());
-    }
-    inner_->Write(bytes);
-  }
-  void Flush() override {
-    if (fault_ == Fault::AtFlush) Fail("write to the disk", Path());
-    inner_->Flush();
-  }
-  void Close() override {
-    inner_->Close();
-    if (fault_ == Fault::AtClose) Fail("close", Path());
-  }
-
- private:
-  std::unique_ptr<platform::OutputFile> inner_;
-  Fault fault_;
-};
-
-class FaultyFileSystem final : public testing::ForwardingFileSystem {
- public:
-  explicit FaultyFileSystem(Fault fault) : ForwardingFileSystem(files), fault_(fault) {}
-  // As a read-only file or one the user may not change: the rename alone would succeed.
-  void CheckWritable(const std::string& path) override {
-    if (fault_ == Fault::NotWritable) Fail("open for writing", path);
-  }
-  std::unique_ptr<platform::OutputFile> CreateFileBeside(const std::string& path) override {
-    return std::make_unique<FaultyFile>(inner_.CreateFileBeside(path), fault_);
-  }
-  void CopyProtection(const std::string& original, const std::string& copy) override {
-    if (fault_ == Fault::AtCopyProtection) Fail("read the permissions of", original);
-    inner_.CopyProtection(original, copy);
-  }
-  void PutInPlace(const std::string& target, const std::string& replacement) override {
-    if (fault_ == Fault::AtReplace) Fail("replace", target);
-    inner_.PutInPlace(target, replacement);
-  }
-
- private:
-  Fault fault_;
-};
 
 class FailingRewrite : public ::testing::TestWithParam<Fault> {};
 
@@ -89,7 +27,7 @@ TEST_P(FailingRewrite, LeavesTheFileWholeAndNothingBeside) {
   TempFolder folder;
   const std::string before = "127.0.0.1 localhost\n10.0.0.1 example.com\n";
   folder.Write("hosts", before);
-  FaultyFileSystem faulty(GetParam());
+  testing::FaultyFileSystem faulty(files, GetParam());
   HostFileHandler handler(faulty);
 
   EXPECT_THROW(handler.ProcessFile(folder.PathOf("hosts"), "example.com"), SystemError);
@@ -103,15 +41,15 @@ TEST_P(FailingRewrite, LeavesTheFileWholeAndNothingBeside) {
 }
 
 std::string FaultName(const ::testing::TestParamInfo<Fault>& info) {
-  static const char* const names[] = {"NotWritable", "AfterCreate",      "MidWrite", "AtFlush",
-                                      "AtClose",     "AtCopyProtection", "AtReplace"};
+  const char* const names[] = {"",        "AtCreate",         "MidWrite",  "AtFlush",
+                               "AtClose", "AtCopyProtection", "AtReplace", "NotWritable"};
   return names[static_cast<int>(info.param)];
 }
 
 INSTANTIATE_TEST_SUITE_P(HostFileHandler, FailingRewrite,
-                         ::testing::Values(Fault::NotWritable, Fault::AfterCreate, Fault::MidWrite,
-                                           Fault::AtFlush, Fault::AtClose, Fault::AtCopyProtection,
-                                           Fault::AtReplace),
+                         ::testing::Values(Fault::Writable, Fault::Create, Fault::Write,
+                                           Fault::Flush, Fault::Close, Fault::CopyProtection,
+                                           Fault::Replace),
                          FaultName);
 
 // Another program (a VPN client, say) writes the host file between Veltrim's read and its

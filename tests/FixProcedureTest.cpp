@@ -182,18 +182,18 @@ INSTANTIATE_TEST_SUITE_P(
         FixCase{"TooLongHostsStopsBeforeTheBrowser",
                 [](Machine& m) { m.files.files[kHostsPath] = kTooLong; }, "example.com",
                 Steps({kUpToTheHostFiles,
-                      {"message " + kHostsPath +
-                          " has more than 200 lines; Veltrim can repair host files of up to "
-                          "200 lines. [OK]",
-                       "close"}}),
+                       {"message " + kHostsPath +
+                            " has more than 200 lines; Veltrim can repair host files of up to "
+                            "200 lines. [OK]",
+                        "close"}}),
                 Files{{kHostsPath, kTooLong}, {kLmHostsPath, kLmHosts}}},
         FixCase{"MissingBrowserIsReportedAfterTheRepair",
                 [](Machine& m) { m.desktop.missingProgram = kBrowserPath; }, "example.com",
                 Steps({kUpToTheBrowser,
-                      {"message Could not start C:\\Program Files\\Internet "
-                      "Explorer\\iexplore.exe.\r\n\r\nError 2: The system cannot find the file "
-                      "specified. [OK]",
-                       "close"}}),
+                       {"message Could not start C:\\Program Files\\Internet "
+                        "Explorer\\iexplore.exe.\r\n\r\nError 2: The system cannot find the file "
+                        "specified. [OK]",
+                        "close"}}),
                 kRepaired},
         // Where no desktop shell starts the browser (no Explorer, as on Server Core), it is
         // started from here, with the typed text in every letter; the host name is the code
@@ -211,12 +211,12 @@ INSTANTIATE_TEST_SUITE_P(
                         "\"C:\\Program Files\\Internet Explorer\\iexplore.exe\" " +
                             kPrimer + " | maximized"},
                        Ending(kYes)}),
-                Files{{kHostsPath, kHosts + "#10.0.0.9 ?????.com\r\n"},
-                      {kLmHostsPath, kLmHosts}}},
+                Files{{kHostsPath, kHosts + "#10.0.0.9 ?????.com\r\n"}, {kLmHostsPath, kLmHosts}}},
         // Without a system folder the paths would name a program and files in the root of the
         // current drive.
         FixCase{"UnknownSystemFolderIsRefusedBeforeAnything",
-                [](Machine& m) { m.desktop.systemFolder = ""; }, "example.com",
+                [](Machine& m) { m.desktop.systemFolder = ""; },
+                "example.com",
                 {"message Could not find the Windows system folder, so nothing was changed. [OK]",
                  "close"},
                 kUntouched},

@@ -91,11 +91,15 @@ TEST(HostFileHandler, RestoreWritesBackTheLinesLastRead) {
 
   handler.ProcessFile(folder.PathOf("hosts"), "example.com");
   handler.ProcessFile(folder.PathOf("hosts"), "example.com");
-  EXPECT_EQ(folder.Read("hosts"), "\xEF\xBB\xBF" "127.0.0.1 localhost\r\n##10.0.0.1 example.com\r\n");
+  EXPECT_EQ(folder.Read("hosts"),
+            "\xEF\xBB\xBF"
+            "127.0.0.1 localhost\r\n##10.0.0.1 example.com\r\n");
 
   handler.RestoreFile();
   handler.RestoreFile();
-  EXPECT_EQ(folder.Read("hosts"), "\xEF\xBB\xBF" "127.0.0.1 localhost\r\n#10.0.0.1 example.com\r\n");
+  EXPECT_EQ(folder.Read("hosts"),
+            "\xEF\xBB\xBF"
+            "127.0.0.1 localhost\r\n#10.0.0.1 example.com\r\n");
 }
 
 // After a ProcessFile that rewrote nothing, RestoreFile has nothing to undo: it must not write

@@ -40,9 +40,7 @@ TEST(AskForText, ReturnsTheTextOfAnyLengthOrNothing) {
         << folder.size() << " characters";
     EXPECT_EQ(call.calls, folder.size() < 256 ? 1 : 2);
   }
-}
-
-TEST(AskForText, GivesUpWhenTheSecondBufferIsStillTooSmall) {
+  // Nothing, when the second buffer is still too small.
   unsigned needed = 300;
   EXPECT_EQ(AskForText<char>([&](char*, unsigned) { return needed++; }), "");
 }

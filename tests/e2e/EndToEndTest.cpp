@@ -466,7 +466,9 @@ TEST_F(EndToEnd, EveryWayOutLeavesEverythingAsItWas) {
       [](const Program& program) {
         PressKey(::GetDlgItem(OpenMain(program), kWebAddress), VK_ESCAPE);
       },
-      [](const Program& program) { ::PostMessageA(OpenMain(program), WM_SYSCOMMAND, SC_CLOSE, 0); }};
+      [](const Program& program) {
+        ::PostMessageA(OpenMain(program), WM_SYSCOMMAND, SC_CLOSE, 0);
+      }};
   for (Leave leave : ways) {
     Program program;
     leave(program);

@@ -72,8 +72,7 @@ Program::Program(const std::wstring& program) {
   PROCESS_INFORMATION info = {};
   if (!::CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
                         folder.c_str(), &startup, &info)) {
-    throw std::runtime_error("cannot start the program: error " +
-                             std::to_string(::GetLastError()));
+    throw std::runtime_error("cannot start the program: error " + std::to_string(::GetLastError()));
   }
   ::CloseHandle(info.hThread);
   process_.Reset(info.hProcess);

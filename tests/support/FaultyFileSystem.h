@@ -1,0 +1,77 @@
+// Passes every operation to another FileSystem, except that one operation of the write path
+// fails, as a full disk or a locked file would.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "ForwardingFileSystem.h"
+#include "SystemError.h"
+
+namespace veltrim::testing {
+
+// In this order, so that the fuzzer's inputs keep naming the same point.
+enum class Fault { None, Create, Write, Flush, Close, CopyProtection, Replace, Writable };
+
+class FaultyFileSystem final : public ForwardingFileSystem {
+ public:
+  explicit FaultyFileSystem(platform::FileSystem& inner, Fault fault = Fault::None)
+      : ForwardingFileSystem(inner), fault(fault) {}
+
+  // As a read-only file or one the user may not change: the rename alone would succeed.
+  void CheckWritable(const std::string& path) override {
+    FailAt(Fault::Writable, path);
+    inner_.CheckWritable(path);
+  }
+  std::unique_ptr<platform::OutputFile> CreateFileBeside(const std::string& path) override;
+  void CopyProtection(const std::string& original, const std::string& copy) override {
+    FailAt(Fault::CopyProtection, original);
+    inner_.CopyProtection(original, copy);
+  }
+  void PutInPlace(const std::string& target, const std::string& replacement) override {
+    FailAt(Fault::Replace, target);
+    inner_.PutInPlace(target, replacement);
+  }
+
+  void FailAt(Fault point, const std::string& path) const {
+    if (fault == point) {
+      throw platform::SystemError(112, "There is not enough space on the disk.", "write", path);
+    }
+  }
+
+  Fault fault;
+};
+
+class FaultyFile final : public platform::OutputFile {
+ public:
+  FaultyFile(std::unique_ptr<platform::OutputFile> inner, const FaultyFileSystem& files)
+      : inner_(std::move(inner)), files_(files) {}
+  const std::string& Path() const override { return inner_->Path(); }
+  // Half the data reaches the file before the failure.
+  void Write(std::string_view bytes) override {
+    if (files_.fault == Fault::Write) inner_->Write(bytes.substr(0, bytes.size() / 2));
+    files_.FailAt(Fault::Write, Path());
+    inner_->Write(bytes);
+  }
+  void Flush() override {
+    files_.FailAt(Fault::Flush, Path());
+    inner_->Flush();
+  }
+  void Close() override {
+    inner_->Close();
+    files_.FailAt(Fault::Close, Path());
+  }
+
+ private:
+  std::unique_ptr<platform::OutputFile> inner_;
+  const FaultyFileSystem& files_;
+};
+
+inline std::unique_ptr<platform::OutputFile> FaultyFileSystem::CreateFileBeside(
+    const std::string& path) {
+  FailAt(Fault::Create, path);
+  return std::make_unique<FaultyFile>(inner_.CreateFileBeside(path), *this);
+}
+
+}  // namespace veltrim::testing

@@ -173,9 +173,6 @@ INSTANTIATE_TEST_SUITE_P(
                 Steps({kUpToTheBrowser, ByShell("example.com"),
                        Ending("The problem is not DNS related.")}),
                 kRepaired},
-        // Only the exact text "http://" counts as no address at all.
-        FixCase{"PrefixInCapitalsIsAnAddress", [](Machine&) {}, "HTTP://",
-                Steps({kUpToTheBrowser, ByShell("HTTP://"), Ending(kYes)}), kUntouched},
         FixCase{"MissingLmHostsIsSkipped", [](Machine& m) { m.files.files.erase(kLmHostsPath); },
                 "example.com", Steps({kUpToTheBrowser, ByShell("example.com"), Ending(kYes)}),
                 Files{{kHostsPath, kRepaired.at(kHostsPath)}}},
@@ -221,9 +218,7 @@ INSTANTIATE_TEST_SUITE_P(
                  "close"},
                 kUntouched},
         FixCase{"NoHost", [](Machine&) {}, "http://", kRefused, kUntouched},
-        FixCase{"Nothing", [](Machine&) {}, "", kRefused, kUntouched},
         FixCase{"EmptyHost", [](Machine&) {}, "http:///a", kRefused, kUntouched},
-        FixCase{"OnlyWww", [](Machine&) {}, "http://www./", kRefused, kUntouched},
         FixCase{"Blanks", [](Machine&) {}, "   ", kRefused, kUntouched},
         FixCase{"BlankHost", [](Machine&) {}, "http://  /x", kRefused, kUntouched}),
     [](const auto& info) { return std::string(info.param.name); });

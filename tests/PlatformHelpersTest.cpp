@@ -9,10 +9,6 @@
 #include "SystemError.h"
 #include "TempFolder.h"
 #include "SiblingNames.h"
-#ifdef _WIN32
-#include "SystemFolder.h"
-#include "Win32Desktop.h"
-#endif
 
 namespace veltrim::platform {
 namespace {
@@ -104,13 +100,6 @@ TEST(NativeFileSystem, FailuresNameTheActionAndTheFile) {
   }
   EXPECT_EQ(folder.Read("hosts"), "x");
 }
-
-#ifdef _WIN32
-TEST(GetSystemFolder, NamesTheFolderOfTheHostsFile) {
-  Win32Desktop desktop;
-  EXPECT_EQ(hostfix::GetSystemFolder(desktop), "C:\\windows\\system32");
-}
-#endif
 
 }  // namespace
 }  // namespace veltrim::platform

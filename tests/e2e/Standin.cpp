@@ -8,6 +8,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <map>
 #include <string>
 
 namespace {
@@ -24,21 +25,18 @@ std::string Utf8(const wchar_t* text) {
 std::string ParentName(DWORD id) {
   HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
   if (snapshot == INVALID_HANDLE_VALUE) return "?";
+  std::map<DWORD, PROCESSENTRY32W> processes;
   PROCESSENTRY32W entry = {};
   entry.dwSize = sizeof(entry);
-  DWORD parent = 0;
   for (BOOL more = Process32FirstW(snapshot, &entry); more;
        more = Process32NextW(snapshot, &entry)) {
-    if (entry.th32ProcessID == id) parent = entry.th32ParentProcessID;
-  }
-  std::string name = "?";
-  entry.dwSize = sizeof(entry);
-  for (BOOL more = Process32FirstW(snapshot, &entry); more;
-       more = Process32NextW(snapshot, &entry)) {
-    if (parent != 0 && entry.th32ProcessID == parent) name = Utf8(entry.szExeFile);
+    processes[entry.th32ProcessID] = entry;
   }
   CloseHandle(snapshot);
-  return name;
+  auto self = processes.find(id);
+  if (self == processes.end()) return "?";
+  auto parent = processes.find(self->second.th32ParentProcessID);
+  return parent != processes.end() ? Utf8(parent->second.szExeFile) : "?";
 }
 
 }  // namespace

@@ -6,7 +6,6 @@
 
 #include <functional>
 #include <map>
-#include <utility>
 
 #include "MemoryFileSystem.h"
 #include "SystemError.h"
@@ -71,31 +70,23 @@ class RecordingDesktop final : public platform::Desktop {
   Log& log_;
 };
 
-class RecordingView final : public FixView {
- public:
-  RecordingView(Log& log, std::string address, std::string utf8)
-      : log_(log), address_(std::move(address)), utf8_(std::move(utf8)) {}
-  std::string AddressText() override { return address_; }
-  std::string AddressTextUtf8() override { return utf8_; }
-  void ShowWorkingState() override { log_.push_back("working state"); }
+// The machine a case runs on, changed by the case before the fix, and the main window's part
+// in it: the window's steps go into the same log as the desktop's.
+struct Machine final : FixView {
+  std::string AddressText() override { return typed; }
+  std::string AddressTextUtf8() override { return utf8; }
+  void ShowWorkingState() override { log.push_back("working state"); }
   void SetProgressItem(const std::string& caption) override {
-    log_.push_back("progress " + caption);
+    log.push_back("progress " + caption);
   }
-  void TakeFocus() override { log_.push_back("focus"); }
-  void AskAgain() override { log_.push_back("ask again"); }
-  void Close() override { log_.push_back("close"); }
+  void TakeFocus() override { log.push_back("focus"); }
+  void AskAgain() override { log.push_back("ask again"); }
+  void Close() override { log.push_back("close"); }
 
- private:
-  Log& log_;
-  std::string address_;
-  std::string utf8_;
-};
-
-// The machine a case runs on, changed by the case before the fix.
-struct Machine {
   Log log;
   testing::MemoryFileSystem files;
   RecordingDesktop desktop{log};
+  std::string typed;
   // The typed text in every letter, where the code page cannot hold them all.
   std::string utf8;
 };
@@ -142,13 +133,12 @@ TEST_P(Fix, StepsAndFiles) {
   const FixCase& c = GetParam();
   Machine machine;
   machine.files.files = kUntouched;
-  machine.utf8 = c.typed;
+  machine.typed = machine.utf8 = c.typed;
   c.arrange(machine);
   hostfix::HostFileHandler hosts(machine.files);
   hostfix::HostFileHandler lmHosts(machine.files);
-  RecordingView view(machine.log, c.typed, machine.utf8);
 
-  RunFix(view, machine.desktop, hosts, lmHosts);
+  RunFix(machine, machine.desktop, hosts, lmHosts);
 
   EXPECT_EQ(machine.log, c.log);
   EXPECT_EQ(machine.files.files, c.files);

@@ -262,11 +262,8 @@ void ExpectWorkingState(HWND main, const char* step) {
 // Wine does not answer WM_GETICON across processes, so the icon is read from the program.
 // The program's icon has 32- and 16-pixel images of 24 bits.
 void ExpectIconImages() {
-  char self[MAX_PATH];
-  ::GetModuleFileNameA(nullptr, self, static_cast<DWORD>(std::size(self)));
-  std::string program(self);
-  program.replace(program.rfind('\\') + 1, std::string::npos, "Veltrim.exe");
-  HMODULE module = ::LoadLibraryExA(program.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  HMODULE module = ::LoadLibraryExW((DriverFolder() + L"Veltrim.exe").c_str(), nullptr,
+                                    LOAD_LIBRARY_AS_DATAFILE);
   ASSERT_NE(module, nullptr);
   HRSRC group = ::FindResourceA(module, MAKEINTRESOURCEA(kAppIcon), MAKEINTRESOURCEA(14));
   ASSERT_NE(group, nullptr);

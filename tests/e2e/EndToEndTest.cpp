@@ -219,6 +219,17 @@ void ExpectMainEntryState(HWND main, int dpi) {
   EXPECT_EQ(AccessibleOf(::GetDlgItem(main, kWebAddress)).name, "Type website to fix below");
 }
 
+// Continues from the disclaimer to the main window.
+HWND OpenMain(const Program& program) {
+  HWND splash = program.WaitForWindow(kSplashClass);
+  EXPECT_NE(splash, nullptr);
+  Click(splash, kCommand1);
+  HWND main = program.WaitForWindow(kMainClass);
+  EXPECT_NE(main, nullptr);
+  ::Sleep(300);
+  return main;
+}
+
 // The program as it starts at `dpi`: the disclaimer, then the main window, each as described,
 // each pictured; moved to a monitor at 150 % when asked, each lays itself out again from its
 // table. Cancel ends the program.
@@ -233,10 +244,8 @@ void ExpectBothWindows(const Program& program, int dpi, bool moved) {
     ExpectSplashLayout(splash, 144);
     Screenshot(splash, "disclaimer-moved-to-144dpi");
   }
-  Click(splash, kCommand1);
-  HWND main = program.WaitForWindow(kMainClass);
+  HWND main = OpenMain(program);
   ASSERT_NE(main, nullptr);
-  ::Sleep(300);
   EXPECT_EQ(program.WaitForWindow(kSplashClass, 0), nullptr) << "the disclaimer closed";
   ExpectMainEntryState(main, dpi);
   Screenshot(main, "main-" + at);
@@ -278,17 +287,6 @@ void ExpectIconImages() {
     EXPECT_EQ(header->biBitCount, 24);
   }
   ::FreeLibrary(module);
-}
-
-// Continues from the disclaimer to the main window.
-HWND OpenMain(const Program& program) {
-  HWND splash = program.WaitForWindow(kSplashClass);
-  EXPECT_NE(splash, nullptr);
-  Click(splash, kCommand1);
-  HWND main = program.WaitForWindow(kMainClass);
-  EXPECT_NE(main, nullptr);
-  ::Sleep(300);
-  return main;
 }
 
 class EndToEnd : public ::testing::Test {

@@ -149,7 +149,7 @@ const std::string kTooLong = [] {
   for (int i = 0; i < 201; ++i) text += "10.0.0.1 example.com\r\n";
   return text;
 }();
-const std::string kPrimer = "http://\xD0\xBF\xD1\x80\xD0\xB8\xD0\xBC\xD0\xB5\xD1\x80.com/";
+const std::string kCyrillicAddress = "http://\xD0\xBF\xD1\x80\xD0\xB8\xD0\xBC\xD0\xB5\xD1\x80.com/";
 
 INSTANTIATE_TEST_SUITE_P(
     FixProcedure, Fix,
@@ -188,15 +188,15 @@ INSTANTIATE_TEST_SUITE_P(
         FixCase{"WithoutADesktopShellTheBrowserIsStartedDirectly",
                 [](Machine& m) {
                   m.desktop.hasShell = false;
-                  m.utf8 = kPrimer;
+                  m.utf8 = kCyrillicAddress;
                   m.files.files[kHostsPath] += "10.0.0.9 ?????.com\r\n";
                 },
                 "http://?????.com/",
                 Steps({kUpToTheBrowser,
-                       {kByShell + kPrimer + " | maximized | declined",
+                       {kByShell + kCyrillicAddress + " | maximized | declined",
                         "start C:\\Program Files\\Internet Explorer\\iexplore.exe | "
                         "\"C:\\Program Files\\Internet Explorer\\iexplore.exe\" " +
-                            kPrimer + " | maximized"},
+                            kCyrillicAddress + " | maximized"},
                        Ending(kYes)}),
                 Files{{kHostsPath, kHosts + "#10.0.0.9 ?????.com\r\n"}, {kLmHostsPath, kLmHosts}}},
         // Without a system folder the paths would name a program and files in the root of the

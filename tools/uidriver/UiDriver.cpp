@@ -23,6 +23,15 @@ std::string TextOf(HWND window) {
   return std::string(buffer, static_cast<size_t>(length));
 }
 
+// A label's text as the system keeps it, readable while the program is busy and cannot answer
+// messages (an edit box's typed text is not kept there).
+std::string LabelText(HWND window, int id) {
+  char buffer[256];
+  int length =
+      ::GetWindowTextA(::GetDlgItem(window, id), buffer, static_cast<int>(std::size(buffer)));
+  return std::string(buffer, static_cast<size_t>(length));
+}
+
 struct Search {
   DWORD processId;
   const wchar_t* windowClass;
@@ -165,13 +174,6 @@ ControlState Inspect(HWND window, int id) {
   state.visible = ::IsWindowVisible(control) != FALSE;
   state.enabled = ::IsWindowEnabled(control) != FALSE;
   return state;
-}
-
-std::string LabelText(HWND window, int id) {
-  char buffer[256];
-  int length =
-      ::GetWindowTextA(::GetDlgItem(window, id), buffer, static_cast<int>(std::size(buffer)));
-  return std::string(buffer, static_cast<size_t>(length));
 }
 
 bool WaitForLabel(HWND window, int id, const std::string& text, DWORD timeoutMs) {

@@ -48,7 +48,6 @@ class Program {
   HANDLE Process() const { return process_.Get(); }
   // Like WaitForWindow, looking every `pollMs`, for timing.
   HWND WaitForWindowPolling(const wchar_t* windowClass, DWORD pollMs, DWORD timeoutMs) const;
-  DWORD Id() const { return processId_; }
   // Tells `window` that it is now on a monitor of `dpi`, suggesting the outer rectangle that
   // keeps its top-left corner and holds a client area of the given size in twips.
   void SendDpiChanged(HWND window, int dpi, int clientWidthTwips, int clientHeightTwips) const;
@@ -60,9 +59,6 @@ class Program {
 };
 
 ControlState Inspect(HWND window, int id);
-// A label's text as the system keeps it, readable while the program is busy and cannot answer
-// messages (an edit box's typed text is not kept there).
-std::string LabelText(HWND window, int id);
 // Waits until the label shows `text`; false after the timeout.
 bool WaitForLabel(HWND window, int id, const std::string& text, DWORD timeoutMs = 5000);
 RECT ClientRectOnScreen(HWND window);

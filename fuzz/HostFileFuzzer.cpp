@@ -49,11 +49,46 @@ std::vector<std::string> LinesOf(const std::string& contents) {
   return lines;
 }
 
-std::string Upper(std::string text) {
+std::string Lower(std::string text) {
   for (char& c : text) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
   }
   return text;
+}
+
+// The names of a line: the words before its "#", split at blanks and tabs, but the first,
+// which is the address.
+std::vector<std::string> NamesOf(const std::string& line) {
+  std::vector<std::string> words;
+  std::string word;
+  for (char c : line.substr(0, line.find('#')) + " ") {
+    if (c != ' ' && c != '\t') {
+      word += c;
+    } else if (!word.empty()) {
+      words.push_back(word);
+      word.clear();
+    }
+  }
+  if (!words.empty()) words.erase(words.begin());
+  return words;
+}
+
+// A name is the host, or under it when the host has a dot, ignoring ASCII case and one
+// trailing dot of the name.
+bool Names(const std::string& line, const std::string& domain) {
+  if (domain.empty()) return false;
+  const std::string host = Lower(domain);
+  for (std::string name : NamesOf(line)) {
+    name = Lower(name);
+    if (!name.empty() && name.back() == '.') name.pop_back();
+    if (name == host) return true;
+    const std::string under = "." + host;
+    if (host.find('.') != std::string::npos && name.size() > under.size() &&
+        name.compare(name.size() - under.size(), under.size(), under) == 0) {
+      return true;
+    }
+  }
+  return false;
 }
 
 const std::string kUtf8Mark = "\xEF\xBB\xBF";
@@ -69,8 +104,7 @@ std::string Joined(const std::vector<std::string>& lines, const std::string& dom
       out += kUtf8Mark;
       line.erase(0, 3);
     }
-    bool names = !line.empty() && Upper(line).find(Upper(domain)) != std::string::npos;
-    if (mark && names) out += '#';
+    if (mark && Names(line, domain)) out += '#';
     out += line + "\r\n";
   }
   return out;
@@ -122,7 +156,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   Check(!tooLong && fault == Fault::None, "a refused or failing repair does not report success");
   Check(platform.files[kPath] == Joined(lines, domain, true),
-        "each line naming the host gains one '#', every line ends in CR LF");
+        "each line that names the host gains one '#', every line ends in CR LF");
   Check(!StartsWithMark(contents) || StartsWithMark(platform.files[kPath]),
         "a leading UTF-8 byte-order mark is kept in front");
 

@@ -34,6 +34,8 @@ class RecordingDesktop final : public platform::Desktop {
   explicit RecordingDesktop(Log& log) : log_(log) {}
 
   std::string SystemFolder() override { return systemFolder; }
+  std::string ConfiguredHostFilesFolder() override { return configuredFolder; }
+  bool IsLocalFolder(const std::string& path) override { return path == localFolder; }
   void Sleep(unsigned milliseconds) override {
     log_.push_back("sleep " + std::to_string(milliseconds));
   }
@@ -59,6 +61,8 @@ class RecordingDesktop final : public platform::Desktop {
   }
 
   std::string systemFolder = kSystem;
+  std::string configuredFolder = kSystem + "\\drivers\\etc";
+  std::string localFolder = configuredFolder;
   MessageAnswer answer = MessageAnswer::Yes;
   std::string missingProgram;
   bool hasShell = true;
@@ -74,7 +78,6 @@ class RecordingDesktop final : public platform::Desktop {
 // in it: the window's steps go into the same log as the desktop's.
 struct Machine final : FixView {
   std::string AddressText() override { return typed; }
-  std::string AddressTextUtf8() override { return utf8; }
   void ShowWorkingState() override { log.push_back("working state"); }
   void SetProgressItem(const std::string& caption) override {
     log.push_back("progress " + caption);
@@ -87,8 +90,6 @@ struct Machine final : FixView {
   testing::MemoryFileSystem files;
   RecordingDesktop desktop{log};
   std::string typed;
-  // The typed text in every letter, where the code page cannot hold them all.
-  std::string utf8;
 };
 
 Log Steps(std::initializer_list<Log> parts) {
@@ -133,7 +134,7 @@ TEST_P(Fix, StepsAndFiles) {
   const FixCase& c = GetParam();
   Machine machine;
   machine.files.files = kUntouched;
-  machine.typed = machine.utf8 = c.typed;
+  machine.typed = c.typed;
   c.arrange(machine);
   hostfix::HostFileHandler hosts(machine.files);
   hostfix::HostFileHandler lmHosts(machine.files);
@@ -150,6 +151,7 @@ const std::string kTooLong = [] {
   return text;
 }();
 const std::string kCyrillicAddress = "http://\xD0\xBF\xD1\x80\xD0\xB8\xD0\xBC\xD0\xB5\xD1\x80.com/";
+const std::string kElsewhere = "D:\\Resolver";
 
 INSTANTIATE_TEST_SUITE_P(
     FixProcedure, Fix,
@@ -183,22 +185,49 @@ INSTANTIATE_TEST_SUITE_P(
                         "close"}}),
                 kRepaired},
         // Where no desktop shell starts the browser (no Explorer, as on Server Core), it is
-        // started from here, with the typed text in every letter; the host name is the code
-        // page's text, as the host files are written.
+        // started from here, with the typed text in every letter; the host files are searched
+        // for the name's ASCII form.
         FixCase{"WithoutADesktopShellTheBrowserIsStartedDirectly",
                 [](Machine& m) {
                   m.desktop.hasShell = false;
-                  m.utf8 = kCyrillicAddress;
-                  m.files.files[kHostsPath] += "10.0.0.9 ?????.com\r\n";
+                  m.files.files[kHostsPath] += "10.0.0.9 xn--e1afmkfd.com\r\n";
                 },
-                "http://?????.com/",
+                kCyrillicAddress,
                 Steps({kUpToTheBrowser,
                        {kByShell + kCyrillicAddress + " | maximized | declined",
                         "start C:\\Program Files\\Internet Explorer\\iexplore.exe | "
                         "\"C:\\Program Files\\Internet Explorer\\iexplore.exe\" " +
                             kCyrillicAddress + " | maximized"},
                        Ending(kYes)}),
-                Files{{kHostsPath, kHosts + "#10.0.0.9 ?????.com\r\n"}, {kLmHostsPath, kLmHosts}}},
+                Files{{kHostsPath, kHosts + "#10.0.0.9 xn--e1afmkfd.com\r\n"},
+                      {kLmHostsPath, kLmHosts}}},
+        // An address pasted after the box's "http://", with the line break it was copied with:
+        // the browser gets the pasted address.
+        FixCase{"PastedAfterThePrefill", [](Machine&) {},
+                "http://https://WWW.Example.com:8443/a?b#c\r\n",
+                Steps({kUpToTheBrowser, ByShell("https://WWW.Example.com:8443/a?b#c"),
+                       Ending(kYes)}),
+                kRepaired},
+        // The host files are repaired where the resolver is set to read them, if that is a
+        // folder of this computer; the usual ones are then left alone.
+        FixCase{"ConfiguredHostFilesFolder",
+                [](Machine& m) {
+                  m.desktop.configuredFolder = m.desktop.localFolder = kElsewhere + "\\";
+                  m.files.files[kElsewhere + "\\hosts"] = kHosts;
+                },
+                "example.com", Steps({kUpToTheBrowser, ByShell("example.com"), Ending(kYes)}),
+                Files{{kElsewhere + "\\hosts", kRepaired.at(kHostsPath)},
+                      {kHostsPath, kHosts},
+                      {kLmHostsPath, kLmHosts}}},
+        FixCase{"ConfiguredFolderOnAShareIsIgnored",
+                [](Machine& m) {
+                  m.desktop.configuredFolder = m.desktop.localFolder = "\\\\server\\etc";
+                  m.files.files["\\\\server\\etc\\hosts"] = kHosts;
+                },
+                "example.com", Steps({kUpToTheBrowser, ByShell("example.com"), Ending(kYes)}),
+                Files{{"\\\\server\\etc\\hosts", kHosts},
+                      {kHostsPath, kRepaired.at(kHostsPath)},
+                      {kLmHostsPath, kRepaired.at(kLmHostsPath)}}},
         // Without a system folder the paths would name a program and files in the root of the
         // current drive.
         FixCase{"UnknownSystemFolderIsRefusedBeforeAnything",
@@ -207,10 +236,9 @@ INSTANTIATE_TEST_SUITE_P(
                 {"message Could not find the Windows system folder, so nothing was changed. [OK]",
                  "close"},
                 kUntouched},
+        // Which addresses name no host is the address table's; these stand for them.
         FixCase{"NoHost", [](Machine&) {}, "http://", kRefused, kUntouched},
-        FixCase{"EmptyHost", [](Machine&) {}, "http:///a", kRefused, kUntouched},
-        FixCase{"Blanks", [](Machine&) {}, "   ", kRefused, kUntouched},
-        FixCase{"BlankHost", [](Machine&) {}, "http://  /x", kRefused, kUntouched}),
+        FixCase{"IpAddress", [](Machine&) {}, "https://127.0.0.1/", kRefused, kUntouched}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <stdexcept>
 
+#include "HostFileText.h"
 #include "NativeFileSystem.h"
 #include "TempFolder.h"
 
@@ -53,14 +54,14 @@ INSTANTIATE_TEST_SUITE_P(
                     "a\r\n#10.0.0.1 example.com\r\n"},
         RewriteCase{"LoneCrEndsALine", "a\r10.0.0.1 example.com\rb\r", "example.com",
                     "a\r\n#10.0.0.1 example.com\r\nb\r\n"},
-        RewriteCase{"EmptyLinesKept", "\r\n\n\rx\r\n", "x", "\r\n\r\n\r\n#x\r\n"},
-        RewriteCase{"MatchInsideLongerNameAndComment",
-                    "1.2.3.4 www.example.com.evil\r\n5.6.7.8 other # see example.com\r\n",
+        RewriteCase{"EmptyLinesKept", "\r\n\n\r1.1.1.1 x\r\n", "x",
+                    "\r\n\r\n\r\n#1.1.1.1 x\r\n"},
+        // Which lines name the host is a table of its own; a second repair adds no mark.
+        RewriteCase{"OnlyLinesThatNameTheHost",
+                    "#1.2.3.4 example.com\r\n1.2.3.4 example.com.evil\r\n5.6.7.8 a.example.com\r\n",
                     "example.com",
-                    "#1.2.3.4 www.example.com.evil\r\n#5.6.7.8 other # see example.com\r\n"},
-        RewriteCase{"CommentedLineGetsAnotherMark", "#1.2.3.4 example.com\r\n", "example.com",
-                    "##1.2.3.4 example.com\r\n"},
-        RewriteCase{"EmptyDomainMarksEveryNonEmptyLine", "a\r\n\r\nb\r\n", "", "#a\r\n\r\n#b\r\n"},
+                    "#1.2.3.4 example.com\r\n1.2.3.4 example.com.evil\r\n#5.6.7.8 a.example.com\r\n"},
+        RewriteCase{"EmptyDomainMarksNothing", "1.1.1.1 a\r\n\r\n", "", "1.1.1.1 a\r\n\r\n"},
         RewriteCase{"BytesRoundTripAndCaseIsIgnored",
                     "caf\xE9 \xC3\xA9t\xC3\xA9\r\nnul\0byte example.com\r\n"s, "EXAMPLE.com",
                     "caf\xE9 \xC3\xA9t\xC3\xA9\r\n#nul\0byte example.com\r\n"s},
@@ -73,9 +74,60 @@ INSTANTIATE_TEST_SUITE_P(
                     "\xEF\xBB\xBF"
                     "10.0.0.1 example.com\r\nx\r\n",
                     "example.com", "\xEF\xBB\xBF#10.0.0.1 example.com\r\nx\r\n"},
-        RewriteCase{"Utf8MarkIsNoPartOfTheLine", "\xEF\xBB\xBF\r\nx\r\n\xEF\xBB\xBF\r\n", "",
-                    "\xEF\xBB\xBF\r\n#x\r\n#\xEF\xBB\xBF\r\n"}),
+        RewriteCase{"Utf8MarkIsNoPartOfTheLine",
+                    "\xEF\xBB\xBF\r\n1.1.1.1 x\r\n\xEF\xBB\xBF"
+                    "1.1.1.1 x\r\n",
+                    "x",
+                    "\xEF\xBB\xBF\r\n#1.1.1.1 x\r\n#\xEF\xBB\xBF"
+                    "1.1.1.1 x\r\n"}),
     [](const auto& info) { return std::string(info.param.name); });
+
+struct LineCase {
+  std::string line;
+  std::string host;
+  bool names;
+};
+
+void PrintTo(const LineCase& c, std::ostream* os) { *os << '"' << c.line << "\" " << c.host; }
+
+class Line : public ::testing::TestWithParam<LineCase> {};
+
+TEST_P(Line, NamesTheHostOrNot) {
+  EXPECT_EQ(NamesHost(GetParam().line, GetParam().host), GetParam().names);
+}
+
+// A line names the host when one of its names, after the address and before any comment, is
+// the host or a name under it.
+INSTANTIATE_TEST_SUITE_P(
+    HostFileText, Line,
+    ::testing::Values(
+        LineCase{"10.0.0.1 example.com", "example.com", true},
+        LineCase{"10.0.0.1\tEXAMPLE.Com.", "example.com", true},
+        LineCase{"  10.0.0.1  other.net\t\tsub.example.com  # blocked", "example.com", true},
+        LineCase{"::1 a.b.example.com", "example.com", true},
+        LineCase{"10.0.0.1 example.com", "Example.COM", true},
+        LineCase{"10.0.0.1 example.com.evil", "example.com", false},
+        LineCase{"0.0.0.0 bad.com", "ad.com", false},
+        LineCase{"10.0.0.1 notexample.com", "example.com", false},
+        LineCase{"10.0.0.1 com", "example.com", false},
+        LineCase{"10.0.0.1 other # example.com", "example.com", false},
+        LineCase{"10.0.0.1 other#example.com", "example.com", false},
+        LineCase{"#10.0.0.1 example.com", "example.com", false},
+        LineCase{"  # 10.0.0.1 example.com", "example.com", false},
+        LineCase{"example.com", "example.com", false},
+        LineCase{"example.com 10.0.0.1", "example.com", false},
+        LineCase{"", "example.com", false},
+        LineCase{"10.0.0.1 example.com", "", false},
+        // Under a one-label host only the host itself: "com" is no page.
+        LineCase{"127.0.0.1 localhost", "localhost", true},
+        LineCase{"127.0.0.1 localhost", "l", false},
+        LineCase{"10.0.0.1 example.com", "com", false},
+        LineCase{"10.0.0.1 www.com", "www.com", true},
+        // lmhosts: the name follows the address; keywords such as #PRE are comments.
+        LineCase{"10.0.0.2 EXAMPLE.COM #PRE #DOM:corp", "example.com", true},
+        LineCase{"10.0.0.2 other #PRE #DOM:example.com", "example.com", false},
+        LineCase{"#INCLUDE \\\\example.com\\share\\lmhosts", "example.com", false},
+        LineCase{"10.0.0.2 xn--e1afmkfd.xn--p1ai #PRE", "xn--e1afmkfd.xn--p1ai", true}));
 
 // RestoreFile writes back the lines that the last ProcessFile read, each with CR LF, the mark
 // in front; again if called again.
@@ -87,10 +139,10 @@ TEST(HostFileHandler, RestoreWritesBackTheLinesLastRead) {
   HostFileHandler handler(files);
 
   handler.ProcessFile(folder.PathOf("hosts"), "example.com");
-  handler.ProcessFile(folder.PathOf("hosts"), "example.com");
+  handler.ProcessFile(folder.PathOf("hosts"), "localhost");
   EXPECT_EQ(folder.Read("hosts"),
             "\xEF\xBB\xBF"
-            "127.0.0.1 localhost\r\n##10.0.0.1 example.com\r\n");
+            "#127.0.0.1 localhost\r\n#10.0.0.1 example.com\r\n");
 
   handler.RestoreFile();
   handler.RestoreFile();

@@ -1,20 +1,99 @@
 #include "Address.h"
 
+#include <optional>
+
+#include "AsciiHostName.h"
+
 namespace veltrim::hostfix {
 
 namespace {
 
-void RemovePrefix(std::string& text, const std::string& prefix) {
-  if (text.compare(0, prefix.size(), prefix) == 0) text.erase(0, prefix.size());
+bool IsLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// The length of a leading scheme with its "://" ("https://"), or 0. A scheme is a letter
+// followed by letters, digits, "+", "-" or ".", as browsers read it.
+std::size_t SchemeLength(std::string_view text) {
+  if (text.empty() || !IsLetter(text[0])) return 0;
+  std::size_t end = 1;
+  while (end < text.size() && (IsLetter(text[end]) || IsDigit(text[end]) ||
+                               text[end] == '+' || text[end] == '-' || text[end] == '.')) {
+    ++end;
+  }
+  return text.substr(end, 3) == "://" ? end + 3 : 0;
+}
+
+std::string_view Trimmed(std::string_view text) {
+  constexpr std::string_view kBlanks = " \t\r\n\f\v";
+  const std::size_t first = text.find_first_not_of(kBlanks);
+  if (first == std::string_view::npos) return {};
+  return text.substr(first, text.find_last_not_of(kBlanks) - first + 1);
+}
+
+bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix) {
+  if (text.size() < prefix.size()) return false;
+  for (std::size_t i = 0; i < prefix.size(); ++i) {
+    if ((text[i] | 0x20) != (prefix[i] | 0x20)) return false;
+  }
+  return true;
+}
+
+// A browser reads a host whose last label is a number (decimal, or hexadecimal after "0x") as
+// an IPv4 address: "10.0.0.1", but also "127.1" or "0x7f000001".
+bool IsIpv4Address(std::string_view host) {
+  std::string_view label = host.substr(host.rfind('.') + 1);
+  if (StartsWithIgnoringCase(label, "0x")) {
+    label.remove_prefix(2);
+    return label.find_first_not_of("0123456789abcdefABCDEF") == std::string_view::npos;
+  }
+  return !label.empty() && label.find_first_not_of("0123456789") == std::string_view::npos;
+}
+
+// A name with a blank or control character in it can stand on no host file line, whose names
+// are separated by blanks.
+bool HasBlankOrControl(std::string_view host) {
+  for (char c : host) {
+    if (static_cast<unsigned char>(c) <= 0x20 || c == 0x7F) return true;
+  }
+  return false;
+}
+
+bool IsAscii(std::string_view text) {
+  for (char c : text) {
+    if (static_cast<unsigned char>(c) >= 0x80) return false;
+  }
+  return true;
+}
+
+std::optional<std::string> HostOf(std::string_view address) {
+  address.remove_prefix(SchemeLength(address));
+  std::string_view host = address.substr(0, address.find_first_of("/\\?#"));
+  host.remove_prefix(host.rfind('@') + 1);  // user and password
+  if (host.substr(0, 1) == "[") return std::nullopt;  // an IPv6 address
+  host = host.substr(0, host.find(':'));  // the port
+  if (host.substr(host.empty() ? 0 : host.size() - 1) == ".") host.remove_suffix(1);
+  // The page's other names are repaired too; but "www.com" is not reduced to a top-level name.
+  if (StartsWithIgnoringCase(host, "www.") && host.find('.', 4) != std::string_view::npos) {
+    host.remove_prefix(4);
+  }
+  if (host.empty() || HasBlankOrControl(host) || IsIpv4Address(host)) return std::nullopt;
+  if (IsAscii(host)) return std::string(host);
+  return platform::ToAsciiHostName(std::string(host));
 }
 
 }  // namespace
 
+std::string AddressForBrowser(std::string_view typed) {
+  std::string_view address = Trimmed(typed);
+  const std::size_t prefill = std::string_view(kAddressPrefill).size();
+  if (address.substr(0, prefill) == kAddressPrefill && SchemeLength(address.substr(prefill)) > 0) {
+    address.remove_prefix(prefill);
+  }
+  return std::string(address);
+}
+
 std::string ExtractDomain(std::string& Address) {
-  RemovePrefix(Address, "http://");
-  RemovePrefix(Address, "www.");
-  std::string::size_type slash = Address.find('/');
-  if (slash != std::string::npos) Address.erase(slash);
+  Address = HostOf(AddressForBrowser(Address)).value_or(std::string());
   return Address;
 }
 

@@ -1,12 +1,25 @@
+// What the typed text of the address box means: the page to open and the host name whose lines
+// the host files may hold. Texts are UTF-8.
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace veltrim::hostfix {
 
-// Reduces a typed web address to the host name that the host files are searched for: drops a
-// leading "http://", then a leading "www.", then everything from the first "/". The comparisons
-// are case-sensitive. `Address` is reduced in place and also returned.
+// The box opens with this text, the caret after it.
+inline constexpr char kAddressPrefill[] = "http://";
+
+// The address to open, as the user meant it: without the blanks and line breaks around it, and
+// without the box's own "http://" when an address with a scheme of its own was pasted after
+// it. Otherwise exactly as typed, in any alphabet.
+std::string AddressForBrowser(std::string_view typed);
+
+// Reduces a typed address to the host name that the host files are searched for, in its ASCII
+// ("xn--") form: no scheme, user, port, path, query or fragment, no trailing dot, and no
+// leading "www.". The empty text when the address names no host, or names it by an IP address,
+// which no host file line can be at fault for. `Address` is reduced in place and also
+// returned.
 std::string ExtractDomain(std::string& Address);
 
 }  // namespace veltrim::hostfix

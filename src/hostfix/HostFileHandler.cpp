@@ -8,7 +8,7 @@
 namespace veltrim::hostfix {
 
 bool HostFileHandler::IsPresent() const {
-  return !FilePath.empty() && files_.IsOrdinaryFile(FilePath);
+  return !FilePath.empty() && files_.IsFile(FilePath);
 }
 
 void HostFileHandler::ProcessFile(const std::string& FilePath, const std::string& Domain) {
@@ -56,20 +56,13 @@ bool HostFileHandler::WritePass(bool mark, std::optional<std::string_view> expec
   // The rename that replaces the file would succeed even on a file that may not be changed.
   files_.CheckWritable(FilePath);
 
-  std::string upperDomain = Domain;
-  files_.ToUpper(upperDomain);
   std::string output;
-  std::string upperLine;
   LineIndex = 0;
   while (LineIndex < LineCount) {
     const std::string& line = LineBuffer[++LineIndex];
     const std::size_t markAt = LineIndex == 1 ? Utf8MarkLength(line) : 0;
     output.append(line, 0, markAt);
-    if (mark && line.size() > markAt) {
-      upperLine.assign(line, markAt);
-      files_.ToUpper(upperLine);
-      if (upperLine.find(upperDomain) != std::string::npos) output += '#';
-    }
+    if (mark && NamesHost(std::string_view(line).substr(markAt), Domain)) output += '#';
     output.append(line, markAt);
     output += "\r\n";
   }

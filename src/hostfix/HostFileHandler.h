@@ -1,4 +1,4 @@
-// Comments out, in one host file, every line that mentions a host name, and keeps the lines it
+// Comments out, in one host file, every line that names a host, and keeps the lines it
 // read so that the file can be written back as it was.
 #pragma once
 
@@ -26,13 +26,13 @@ class HostFileHandler {
   // Undoes the last ProcessFile, if it rewrote the file: writes back the lines it read. After
   // a ProcessFile that rewrote nothing, it does nothing.
   void RestoreFile();
-  // Rewrites the file, if it exists, with "#" before every line that contains `Domain`
-  // ignoring letter case. Throws, leaving the file unchanged, when it cannot be repaired.
+  // Rewrites the file, if it exists, with "#" before every line that names the host `Domain`
+  // (ASCII) or a name under it. Throws, leaving the file unchanged, when it cannot be repaired.
   void ProcessFile(const std::string& FilePath, const std::string& Domain);
 
  private:
   bool IsPresent() const;
-  // Writes slots 1 to LineCount, each followed by CR LF, marking those that contain `Domain`
+  // Writes slots 1 to LineCount, each followed by CR LF, marking those that name `Domain`
   // when `mark` is set; the file is replaced in one step. False, with nothing written, when the
   // file no longer holds `expected`.
   bool WritePass(bool mark, std::optional<std::string_view> expected);

@@ -2,6 +2,30 @@
 
 namespace veltrim::hostfix {
 
+namespace {
+
+constexpr std::string_view kFieldSeparators = " \t";
+
+char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool EqualIgnoringCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
+  }
+  return true;
+}
+
+bool NameIsOrIsUnder(std::string_view name, std::string_view host) {
+  if (!name.empty() && name.back() == '.') name.remove_suffix(1);
+  if (EqualIgnoringCase(name, host)) return true;
+  const bool oneLabel = host.find('.') == std::string_view::npos;
+  return !oneLabel && name.size() > host.size() && name[name.size() - host.size() - 1] == '.' &&
+         EqualIgnoringCase(name.substr(name.size() - host.size()), host);
+}
+
+}  // namespace
+
 std::vector<std::string_view> SplitLines(std::string_view text, std::size_t limit) {
   std::vector<std::string_view> lines;
   std::size_t start = 0;
@@ -22,6 +46,21 @@ bool IsUtf16(std::string_view bytes) {
 
 std::size_t Utf8MarkLength(std::string_view text) {
   return text.substr(0, 3) == "\xEF\xBB\xBF" ? 3 : 0;
+}
+
+bool NamesHost(std::string_view line, std::string_view host) {
+  if (host.empty()) return false;
+  line = line.substr(0, line.find('#'));
+  // The first field is the address; the names follow it.
+  std::size_t start = line.find_first_not_of(kFieldSeparators);
+  start = line.find_first_of(kFieldSeparators, start);
+  for (;;) {
+    start = line.find_first_not_of(kFieldSeparators, start);
+    if (start == std::string_view::npos) return false;
+    const std::size_t end = line.find_first_of(kFieldSeparators, start);
+    if (NameIsOrIsUnder(line.substr(start, end - start), host)) return true;
+    start = end;
+  }
 }
 
 }  // namespace veltrim::hostfix

@@ -19,4 +19,10 @@ bool IsUtf16(std::string_view bytes);
 // file, not to its first line: it stays in front of any "#".
 std::size_t Utf8MarkLength(std::string_view text);
 
+// Whether a line of a hosts or lmhosts file names `host` (ASCII): one of its names, after the
+// address and before any "#" comment, is the host or a name under it ("sub.example.com" for
+// example.com), ignoring letter case and a trailing dot. Under a host of one label (a top-level
+// name, "localhost") only the host itself counts. A comment line names nothing.
+bool NamesHost(std::string_view line, std::string_view host);
+
 }  // namespace veltrim::hostfix

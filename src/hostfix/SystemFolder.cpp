@@ -2,6 +2,28 @@
 
 namespace veltrim::hostfix {
 
+namespace {
+
+// "C:\..." and nothing else: not a share ("\\server\..."), not a path relative to the current
+// folder or drive, which would depend on where the program was started.
+bool IsAbsoluteDrivePath(const std::string& path) {
+  return path.size() >= 3 && ((path[0] | 0x20) >= 'a' && (path[0] | 0x20) <= 'z') &&
+         path[1] == ':' && path[2] == '\\';
+}
+
+}  // namespace
+
 std::string GetSystemFolder(platform::Desktop& desktop) { return desktop.SystemFolder(); }
+
+std::string HostFilesFolder(platform::Desktop& desktop, const std::string& systemFolder) {
+  std::string configured = desktop.ConfiguredHostFilesFolder();
+  // A program that takes over name resolution may point the resolver at a folder of its own;
+  // the repair goes where the resolver looks.
+  if (IsAbsoluteDrivePath(configured) && desktop.IsLocalFolder(configured)) {
+    while (configured.back() == '\\') configured.pop_back();
+    return configured;
+  }
+  return systemFolder + "\\drivers\\etc";
+}
 
 }  // namespace veltrim::hostfix

@@ -1,5 +1,5 @@
-// What the program asks of the system beyond the host files: the system folder, starting
-// programs, waiting and message boxes. Texts are UTF-8.
+// What the program asks of the system beyond the host files: the system folder and the host
+// files' folder, starting programs, waiting and message boxes. Texts are UTF-8.
 #pragma once
 
 #include <string>
@@ -18,6 +18,12 @@ class Desktop {
   // The system folder without a trailing backslash, however long, or the empty text when the
   // system cannot tell it.
   virtual std::string SystemFolder() = 0;
+  // The folder that the system's resolver reads the host files from, as the system is set to
+  // name it (on Windows the registry's DataBasePath, expanded), or the empty text where it names
+  // none.
+  virtual std::string ConfiguredHostFilesFolder() = 0;
+  // True for an existing folder on a drive of this computer.
+  virtual bool IsLocalFolder(const std::string& path) = 0;
   virtual void Sleep(unsigned milliseconds) = 0;
 
   // Fails, as starting it would, when `program` is not a file.

@@ -24,17 +24,16 @@ class FileSystem {
  public:
   virtual ~FileSystem() = default;
 
-  // Upper-cases single-byte text as the system's code page defines letters.
-  virtual void ToUpper(std::string& text) = 0;
-
-  // True for an ordinary file: not a folder, not hidden, not a system file.
-  virtual bool IsOrdinaryFile(const std::string& path) = 0;
+  // True for a file, hidden and system files included; a folder or a link (a reparse point)
+  // is none.
+  virtual bool IsFile(const std::string& path) = 0;
   virtual std::string ReadFile(const std::string& path) = 0;
   // Fails, as opening it for writing would, when the file may not be changed.
   virtual void CheckWritable(const std::string& path) = 0;
   // Creates a new, empty file with a unique name in the same folder as `path`.
   virtual std::unique_ptr<OutputFile> CreateFileBeside(const std::string& path) = 0;
-  // Gives `copy` the permissions (on Windows the DACL) and attributes of `original`.
+  // Gives `copy` the permissions (on Windows the DACL) and attributes of `original`, hidden and
+  // system included.
   virtual void CopyProtection(const std::string& original, const std::string& copy) = 0;
   // Renames `replacement` to `target` in one step, replacing it: at every instant the name
   // `target` holds either the whole old file or the whole new one.

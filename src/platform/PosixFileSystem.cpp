@@ -72,15 +72,9 @@ std::string::size_type FileNameStart(const std::string& path) {
 
 }  // namespace
 
-void PosixFileSystem::ToUpper(std::string& text) {
-  for (char& c : text) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-}
-
-bool PosixFileSystem::IsOrdinaryFile(const std::string& path) {
+bool PosixFileSystem::IsFile(const std::string& path) {
   struct stat info {};
-  return !path.empty() && ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+  return !path.empty() && ::lstat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
 std::string PosixFileSystem::ReadFile(const std::string& path) {

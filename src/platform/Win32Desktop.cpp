@@ -79,6 +79,38 @@ std::string Win32Desktop::SystemFolder() {
       [](wchar_t* buffer, unsigned capacity) { return ::GetSystemDirectoryW(buffer, capacity); }));
 }
 
+std::string Win32Desktop::ConfiguredHostFilesFolder() {
+  const wchar_t* const key = L"SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters";
+  const std::wstring configured = AskForText<wchar_t>([&](wchar_t* buffer, unsigned capacity) {
+    DWORD bytes = capacity * sizeof(wchar_t);
+    const LSTATUS status =
+        ::RegGetValueW(HKEY_LOCAL_MACHINE, key, L"DataBasePath",
+                       RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND, nullptr, buffer, &bytes);
+    if (status == ERROR_MORE_DATA) return static_cast<unsigned>(bytes / sizeof(wchar_t));
+    // The count without the terminating zero that the value holds.
+    return status == ERROR_SUCCESS && bytes >= sizeof(wchar_t)
+               ? static_cast<unsigned>(bytes / sizeof(wchar_t) - 1)
+               : 0u;
+  });
+  if (configured.empty()) return {};
+  return Narrow(AskForText<wchar_t>([&](wchar_t* buffer, unsigned capacity) {
+    // The count includes the terminating zero, on success as when the buffer is too small.
+    const DWORD needed = ::ExpandEnvironmentStringsW(configured.c_str(), buffer, capacity);
+    return needed > capacity ? static_cast<unsigned>(needed) : (needed == 0 ? 0u : needed - 1);
+  }));
+}
+
+bool Win32Desktop::IsLocalFolder(const std::string& path) {
+  const std::wstring wide = Widen(path);
+  const DWORD attributes = ::GetFileAttributesW(wide.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+    return false;
+  }
+  const std::wstring root = wide.substr(0, 3);  // "C:\"
+  const UINT type = ::GetDriveTypeW(root.c_str());
+  return type == DRIVE_FIXED || type == DRIVE_RAMDISK;
+}
+
 void Win32Desktop::Sleep(unsigned milliseconds) { ::Sleep(milliseconds); }
 
 void Win32Desktop::CheckProgramExists(const std::string& program) {

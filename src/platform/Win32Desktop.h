@@ -8,6 +8,8 @@ namespace veltrim::platform {
 class Win32Desktop final : public Desktop {
  public:
   std::string SystemFolder() override;
+  std::string ConfiguredHostFilesFolder() override;
+  bool IsLocalFolder(const std::string& path) override;
   void Sleep(unsigned milliseconds) override;
   void CheckProgramExists(const std::string& program) override;
   void StartProgram(const std::string& program, const std::string& commandLine,

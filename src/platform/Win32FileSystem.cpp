@@ -103,15 +103,10 @@ class LocalSecurityDescriptor {
 
 }  // namespace
 
-void Win32FileSystem::ToUpper(std::string& text) {
-  if (!text.empty()) ::CharUpperBuffA(text.data(), static_cast<DWORD>(text.size()));
-}
-
-bool Win32FileSystem::IsOrdinaryFile(const std::string& path) {
+bool Win32FileSystem::IsFile(const std::string& path) {
   DWORD attributes = ::GetFileAttributesW(Widen(path).c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) return false;
-  return (attributes &
-          (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) == 0;
+  return (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) == 0;
 }
 
 std::string Win32FileSystem::ReadFile(const std::string& path) {
@@ -171,7 +166,10 @@ void Win32FileSystem::CopyProtection(const std::string& original, const std::str
 
   DWORD attributes = ::GetFileAttributesW(from.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) ThrowLastError("read the attributes of", original);
-  constexpr DWORD kCopied = FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+  // Hidden and system too: programs that take over name resolution set them, and a repair
+  // changes only the lines.
+  constexpr DWORD kCopied = FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED |
+                            FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
   attributes &= kCopied;
   if (!::SetFileAttributesW(to.c_str(), attributes != 0 ? attributes : FILE_ATTRIBUTE_NORMAL)) {
     ThrowLastError("give the attributes of " + original + " to", copy);

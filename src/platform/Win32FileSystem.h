@@ -7,8 +7,7 @@ namespace veltrim::platform {
 
 class Win32FileSystem final : public FileSystem {
  public:
-  void ToUpper(std::string& text) override;
-  bool IsOrdinaryFile(const std::string& path) override;
+  bool IsFile(const std::string& path) override;
   std::string ReadFile(const std::string& path) override;
   void CheckWritable(const std::string& path) override;
   std::unique_ptr<OutputFile> CreateFileBeside(const std::string& path) override;

@@ -14,20 +14,6 @@ using platform::MessageAnswer;
 using platform::MessageButtons;
 using platform::WindowState;
 
-// A host name of nothing but blanks would match every line of the host files.
-bool NamesAHost(const std::string& typed) {
-  std::string address = typed;
-  std::string host = hostfix::ExtractDomain(address);
-  return host.find_first_not_of(' ') != std::string::npos;
-}
-
-void ClearHostFile(platform::Desktop& desktop, hostfix::HostFileHandler& handler,
-                   const std::string& typed, const char* relativePath) {
-  std::string address = typed;
-  handler.ProcessFile(hostfix::GetSystemFolder(desktop) + relativePath,
-                      hostfix::ExtractDomain(address));
-}
-
 // The browser runs with the desktop user's rights, not this program's: the page it opens may
 // be one that a hosts entry was blocking for good reason. Only where the desktop shell cannot
 // start it is it started from here.
@@ -40,7 +26,8 @@ void StartBrowser(platform::Desktop& desktop, const std::string& typed) {
 }
 
 void Repair(FixView& view, platform::Desktop& desktop, hostfix::HostFileHandler& HostsHandler,
-            hostfix::HostFileHandler& LmHostsHandler, const std::string& typed) {
+            hostfix::HostFileHandler& LmHostsHandler, const std::string& host,
+            const std::string& address) {
   const std::string systemFolder = hostfix::GetSystemFolder(desktop);
   // Without it the paths below would name files and a program in the current drive's root.
   if (systemFolder.empty()) {
@@ -55,11 +42,12 @@ void Repair(FixView& view, platform::Desktop& desktop, hostfix::HostFileHandler&
   desktop.StartProgram(ipconfig, ipconfig + " /flushdns", WindowState::Hidden);
 
   view.SetProgressItem("Clearing Hosts");
-  ClearHostFile(desktop, HostsHandler, typed, "\\drivers\\etc\\hosts");
-  ClearHostFile(desktop, LmHostsHandler, typed, "\\drivers\\etc\\lmhosts");
+  const std::string folder = hostfix::HostFilesFolder(desktop, systemFolder);
+  HostsHandler.ProcessFile(folder + "\\hosts", host);
+  LmHostsHandler.ProcessFile(folder + "\\lmhosts", host);
   view.SetProgressItem("Completed");
 
-  StartBrowser(desktop, view.AddressTextUtf8());
+  StartBrowser(desktop, address);
   desktop.Sleep(kBrowserHeadStartMs);
   view.TakeFocus();
 
@@ -81,13 +69,16 @@ void Repair(FixView& view, platform::Desktop& desktop, hostfix::HostFileHandler&
 void RunFix(FixView& view, platform::Desktop& desktop, hostfix::HostFileHandler& HostsHandler,
             hostfix::HostFileHandler& LmHostsHandler) {
   const std::string typed = view.AddressText();
-  if (typed == "http://" || !NamesAHost(typed)) {
+  std::string host = typed;
+  // Without a host name, or with an IP address for one, no host file line could be at fault,
+  // and a repair would comment out every line that maps the address, localhost included.
+  if (hostfix::ExtractDomain(host).empty()) {
     desktop.ShowMessage("Invalid web address", MessageButtons::Ok);
     view.AskAgain();
     return;
   }
   try {
-    Repair(view, desktop, HostsHandler, LmHostsHandler, typed);
+    Repair(view, desktop, HostsHandler, LmHostsHandler, host, hostfix::AddressForBrowser(typed));
   } catch (const std::exception& error) {
     desktop.ShowMessage(error.what(), MessageButtons::Ok);
   }

@@ -12,10 +12,8 @@ namespace veltrim::shell {
 class FixView {
  public:
   virtual ~FixView() = default;
-  // The typed text in the system's single-byte code page, as the host files are written.
+  // The typed text in UTF-8, every character kept.
   virtual std::string AddressText() = 0;
-  // The typed text in UTF-8, every character kept, for the browser.
-  virtual std::string AddressTextUtf8() = 0;
   // Hides the prompt and the address box, disables "Fix It" and shows the progress labels,
   // painted at once.
   virtual void ShowWorkingState() = 0;

@@ -50,7 +50,7 @@ void MainForm::Show() {
   ::SendMessageW(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
   ::SendMessageW(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon));
   ::ShowWindow(Handle(), SW_SHOW);
-  ::SetFocus(Control(kWebAddress));
+  FocusAddressAtEnd();
 }
 
 LRESULT MainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -97,15 +97,6 @@ void MainForm::OnCommand(int id) {
 
 std::string MainForm::AddressText() {
   HWND box = Control(kWebAddress);
-  // The box holds UTF-16; the system gives it in its code page.
-  std::string text(static_cast<size_t>(::GetWindowTextLengthA(box)), '\0');
-  int length = ::GetWindowTextA(box, text.data(), static_cast<int>(text.size() + 1));
-  text.resize(static_cast<size_t>(length));
-  return text;
-}
-
-std::string MainForm::AddressTextUtf8() {
-  HWND box = Control(kWebAddress);
   std::wstring text(static_cast<size_t>(::GetWindowTextLengthW(box)), L'\0');
   int length = ::GetWindowTextW(box, text.data(), static_cast<int>(text.size() + 1));
   text.resize(static_cast<size_t>(length));
@@ -135,9 +126,14 @@ void MainForm::TakeFocus() {
 
 void MainForm::AskAgain() {
   TakeFocus();
+  FocusAddressAtEnd();
+}
+
+void MainForm::FocusAddressAtEnd() {
   HWND box = Control(kWebAddress);
   ::SetFocus(box);
-  // The caret after the text, where typing goes on from the untouched "http://".
+  // After the text, so that what is typed or pasted into the untouched box follows its
+  // "http://" instead of standing in front of it.
   int end = ::GetWindowTextLengthW(box);
   ::SendMessageW(box, EM_SETSEL, static_cast<WPARAM>(end), end);
 }

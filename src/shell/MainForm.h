@@ -25,7 +25,6 @@ class MainForm final : public Window, private FixView {
 
   // FixView
   std::string AddressText() override;
-  std::string AddressTextUtf8() override;
   void ShowWorkingState() override;
   void SetProgressItem(const std::string& caption) override;
   void TakeFocus() override;
@@ -33,6 +32,8 @@ class MainForm final : public Window, private FixView {
   void Close() override;
 
   HWND Control(int id) const { return ::GetDlgItem(Handle(), id); }
+  // The focus in the address box, the caret after its text.
+  void FocusAddressAtEnd();
 
   hostfix::HostFileHandler& HostsHandler_;
   hostfix::HostFileHandler& LmHostsHandler_;

@@ -10,8 +10,7 @@ class ForwardingFileSystem : public platform::FileSystem {
  public:
   explicit ForwardingFileSystem(platform::FileSystem& inner) : inner_(inner) {}
 
-  void ToUpper(std::string& text) override { inner_.ToUpper(text); }
-  bool IsOrdinaryFile(const std::string& path) override { return inner_.IsOrdinaryFile(path); }
+  bool IsFile(const std::string& path) override { return inner_.IsFile(path); }
   std::string ReadFile(const std::string& path) override { return inner_.ReadFile(path); }
   void CheckWritable(const std::string& path) override { inner_.CheckWritable(path); }
   std::unique_ptr<platform::OutputFile> CreateFileBeside(const std::string& path) override {

@@ -2,7 +2,6 @@
 // and the fix procedure's cases use Windows paths on any system.
 #pragma once
 
-#include <cctype>
 #include <map>
 #include <memory>
 #include <string>
@@ -15,10 +14,7 @@ class MemoryFileSystem : public platform::FileSystem {
  public:
   std::map<std::string, std::string> files;
 
-  void ToUpper(std::string& text) override {
-    for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  }
-  bool IsOrdinaryFile(const std::string& path) override { return files.count(path) != 0; }
+  bool IsFile(const std::string& path) override { return files.count(path) != 0; }
   std::string ReadFile(const std::string& path) override { return files.at(path); }
   void CheckWritable(const std::string&) override {}
   std::unique_ptr<platform::OutputFile> CreateFileBeside(const std::string& path) override;

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <functional>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -316,13 +317,13 @@ class EndToEnd : public ::testing::Test {
     Answer(box, IDOK);
   }
 
-  // Runs a whole fix of the address `typed` (UTF-8) and checks what the user saw and which
-  // programs were started, and how.
+  // Runs a whole fix of what `enter` puts into the address box, and checks what the user saw
+  // and which programs were started, and how: the browser with the address `opened` (UTF-8).
   void ExpectFixReported(const std::string& answerText, int answer,
-                         const std::string& typed = "http://www.example.com/page") {
-    const DWORD clicked = ::GetTickCount();
+                         const std::function<void(HWND)>& enter, const std::string& opened) {
     HWND main = program_->WaitForWindow(kMainClass);
-    TypeUtf8(main, kWebAddress, typed);
+    enter(main);
+    const DWORD clicked = ::GetTickCount();
     Click(main, kFixItButton);
     // The program waits for the browser with "Completed" showing.
     WaitForLabel(main, kProgressItem, "Completed", 3000);
@@ -341,12 +342,19 @@ class EndToEnd : public ::testing::Test {
     Answer(question, answer);
     ExpectOkMessage(answerText + "\r\n\r\n" + kReactivate);
     EXPECT_TRUE(program_->WaitForExit());
-    // ipconfig hidden and started by Veltrim; the browser maximized, with the text exactly as
-    // typed, started by the desktop shell so that it has the user's rights, not Veltrim's.
-    EXPECT_EQ(StartedPrograms(),
+    // ipconfig hidden and started by Veltrim; the browser maximized, with the address the user
+    // meant, started by the desktop shell so that it has the user's rights, not Veltrim's.
+    const std::vector<std::string> started = StartedPrograms();
+    ASSERT_GE(started.size(), 2u);
+    EXPECT_EQ(std::vector<std::string>(started.end() - 2, started.end()),
               (std::vector<std::string>{
                   "ipconfig.exe|0|C:\\windows\\system32\\ipconfig.exe /flushdns|Veltrim.exe",
-                  "iexplore.exe|3|\"" + kBrowser + "\" " + typed + "|explorer.exe"}));
+                  "iexplore.exe|3|\"" + kBrowser + "\" " + opened + "|explorer.exe"}));
+  }
+
+  void ExpectFixReported(const std::string& answerText, int answer, const std::string& typed) {
+    ExpectFixReported(
+        answerText, answer, [&](HWND main) { TypeUtf8(main, kWebAddress, typed); }, typed);
   }
 
   std::unique_ptr<Program> program_;
@@ -396,6 +404,48 @@ TEST_F(Downloads, WholeFixLoadsNoPlantedDllFromAFolderNamedOutsideTheCodePage) {
   }
   EXPECT_EQ(ReadFileBytes(kHostsPath), kRepairedHosts);
   EXPECT_EQ(ReadFileBytes(kLmHostsPath), kRepairedLmHosts);
+}
+
+// Addresses as people type and paste them today, on a machine whose name resolution a program
+// took over: a hidden system hosts file, then the resolver pointed at a folder of its own.
+TEST_F(EndToEnd, TodaysAddressesWhereTheResolverReads) {
+  const DWORD hidden = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
+  ASSERT_TRUE(::SetFileAttributesA(kHostsPath.c_str(), hidden));
+  OpenMain(*program_);
+  // Pasted where the caret stands when the window opens: after the box's "http://".
+  ExpectFixReported(
+      "The correction will remain within the system.", IDYES,
+      [](HWND main) {
+        PasteKeys("https://www.example.com/page\r\n");
+        EXPECT_EQ(Inspect(main, kWebAddress).text, "http://https://www.example.com/page");
+      },
+      "https://www.example.com/page");
+  EXPECT_EQ(::GetFileAttributesA(kHostsPath.c_str()), hidden);
+  EXPECT_EQ(ReadFileBytes(kHostsPath), kRepairedHosts);
+  EXPECT_EQ(ReadFileBytes(kLmHostsPath), kRepairedLmHosts);
+
+  const std::string folder = "C:\\resolver";
+  ASSERT_TRUE(::CreateDirectoryA(folder.c_str(), nullptr));
+  WriteFileBytes(folder + "\\hosts", kHosts);
+  ASSERT_TRUE(::SetFileAttributesA(kHostsPath.c_str(), FILE_ATTRIBUTE_NORMAL));
+  LayOutHostFiles();
+  const wchar_t configured[] = L"%SystemDrive%\\resolver";
+  ASSERT_EQ(::RegSetKeyValueW(HKEY_LOCAL_MACHINE,
+                              L"SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters",
+                              L"DataBasePath", REG_EXPAND_SZ, configured, sizeof(configured)),
+            ERROR_SUCCESS);
+  program_ = std::make_unique<Program>();
+  OpenMain(*program_);
+  // Typed key by key into the window as it opens.
+  ExpectFixReported(
+      "The problem is not DNS related.", IDNO,
+      [](HWND main) {
+        TypeKeys("www.example.com/x");
+        EXPECT_EQ(Inspect(main, kWebAddress).text, "http://www.example.com/x");
+      },
+      "http://www.example.com/x");
+  EXPECT_EQ(ReadFileBytes(folder + "\\hosts"), kRepairedHosts);
+  ExpectHostFilesUntouched();
 }
 
 // At 96 DPI, then moved to a monitor at 144.

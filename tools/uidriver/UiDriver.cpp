@@ -7,6 +7,8 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "Win32Text.h"
+
 namespace veltrim::uidriver {
 
 namespace {
@@ -63,11 +65,38 @@ std::wstring DriverFolder() {
 }
 
 void TypeUtf8(HWND window, int id, const std::string& utf8) {
-  std::wstring text(utf8.size() + 1, L'\0');
-  int length = ::MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, text.data(),
-                                     static_cast<int>(text.size()));
-  text.resize(length > 0 ? static_cast<size_t>(length - 1) : 0);
-  ::SendMessageW(::GetDlgItem(window, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+  ::SendMessageW(::GetDlgItem(window, id), WM_SETTEXT, 0,
+                 reinterpret_cast<LPARAM>(platform::Widen(utf8).c_str()));
+}
+
+void PasteKeys(const std::string& utf8) {
+  const std::wstring text = platform::Widen(utf8);
+  const std::size_t bytes = (text.size() + 1) * sizeof(wchar_t);
+  HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE, bytes);
+  if (memory == nullptr) throw std::runtime_error("cannot allocate the clipboard's text");
+  std::memcpy(::GlobalLock(memory), text.c_str(), bytes);
+  ::GlobalUnlock(memory);
+  if (!::OpenClipboard(nullptr)) {
+    ::GlobalFree(memory);
+    throw std::runtime_error("cannot open the clipboard");
+  }
+  ::EmptyClipboard();
+  const bool set = ::SetClipboardData(CF_UNICODETEXT, memory) != nullptr;
+  ::CloseClipboard();
+  if (!set) {
+    ::GlobalFree(memory);
+    throw std::runtime_error("cannot put the text on the clipboard");
+  }
+  INPUT keys[4] = {};
+  const WORD sequence[4][2] = {{VK_CONTROL, 0}, {'V', 0}, {'V', KEYEVENTF_KEYUP},
+                               {VK_CONTROL, KEYEVENTF_KEYUP}};
+  for (int i = 0; i < 4; ++i) {
+    keys[i].type = INPUT_KEYBOARD;
+    keys[i].ki.wVk = sequence[i][0];
+    keys[i].ki.dwFlags = sequence[i][1];
+  }
+  ::SendInput(4, keys, sizeof(INPUT));
+  ::Sleep(300);
 }
 
 Program::Program(const char* programName)

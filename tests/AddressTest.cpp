@@ -41,8 +41,7 @@ INSTANTIATE_TEST_SUITE_P(
         AddressCase{"example.com?q=a/b@c", "example.com"},
         AddressCase{"example.com#top", "example.com"},
         AddressCase{"example.com\\path", "example.com"},
-        AddressCase{"www.example.com.", "example.com"},
-        AddressCase{"www.com", "www.com"},
+        AddressCase{"www.example.com.", "example.com"}, AddressCase{"www.com", "www.com"},
         AddressCase{"localhost:3000", "localhost"},
         // Pasted after the box's own "http://", or with blanks and line breaks around it.
         AddressCase{"http://https://www.example.com/a", "example.com", "https://www.example.com/a"},
@@ -58,7 +57,9 @@ INSTANTIATE_TEST_SUITE_P(
                     "xn--e1afmkfd.xn--p1ai"},
         AddressCase{"http://www.\xE4\xBE\x8B\xE5\xAD\x90.\xE4\xB8\xAD\xE5\x9B\xBD/",
                     "xn--fsqu00a.xn--fiqs8s"},
-        AddressCase{"b\xC3\xBC" "cher.de/katalog", "xn--bcher-kva.de"},
+        AddressCase{"b\xC3\xBC"
+                    "cher.de/katalog",
+                    "xn--bcher-kva.de"},
         // No host name: nothing could be repaired, and everything might be.
         AddressCase{"http://", ""}, AddressCase{"http:///a", ""}, AddressCase{"", ""},
         AddressCase{" \r\n ", "", ""}, AddressCase{"http://  /x", ""},

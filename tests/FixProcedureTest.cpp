@@ -203,11 +203,11 @@ INSTANTIATE_TEST_SUITE_P(
                       {kLmHostsPath, kLmHosts}}},
         // An address pasted after the box's "http://", with the line break it was copied with:
         // the browser gets the pasted address.
-        FixCase{"PastedAfterThePrefill", [](Machine&) {},
-                "http://https://WWW.Example.com:8443/a?b#c\r\n",
-                Steps({kUpToTheBrowser, ByShell("https://WWW.Example.com:8443/a?b#c"),
-                       Ending(kYes)}),
-                kRepaired},
+        FixCase{
+            "PastedAfterThePrefill", [](Machine&) {},
+            "http://https://WWW.Example.com:8443/a?b#c\r\n",
+            Steps({kUpToTheBrowser, ByShell("https://WWW.Example.com:8443/a?b#c"), Ending(kYes)}),
+            kRepaired},
         // The host files are repaired where the resolver is set to read them, if that is a
         // folder of this computer; the usual ones are then left alone.
         FixCase{"ConfiguredHostFilesFolder",

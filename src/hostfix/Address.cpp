@@ -16,8 +16,8 @@ bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 std::size_t SchemeLength(std::string_view text) {
   if (text.empty() || !IsLetter(text[0])) return 0;
   std::size_t end = 1;
-  while (end < text.size() && (IsLetter(text[end]) || IsDigit(text[end]) ||
-                               text[end] == '+' || text[end] == '-' || text[end] == '.')) {
+  while (end < text.size() && (IsLetter(text[end]) || IsDigit(text[end]) || text[end] == '+' ||
+                               text[end] == '-' || text[end] == '.')) {
     ++end;
   }
   return text.substr(end, 3) == "://" ? end + 3 : 0;
@@ -68,9 +68,9 @@ bool IsAscii(std::string_view text) {
 std::optional<std::string> HostOf(std::string_view address) {
   address.remove_prefix(SchemeLength(address));
   std::string_view host = address.substr(0, address.find_first_of("/\\?#"));
-  host.remove_prefix(host.rfind('@') + 1);  // user and password
+  host.remove_prefix(host.rfind('@') + 1);            // user and password
   if (host.substr(0, 1) == "[") return std::nullopt;  // an IPv6 address
-  host = host.substr(0, host.find(':'));  // the port
+  host = host.substr(0, host.find(':'));              // the port
   if (host.substr(host.empty() ? 0 : host.size() - 1) == ".") host.remove_suffix(1);
   // The page's other names are repaired too; but "www.com" is not reduced to a top-level name.
   if (StartsWithIgnoringCase(host, "www.") && host.find('.', 4) != std::string_view::npos) {

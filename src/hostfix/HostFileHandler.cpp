@@ -7,9 +7,7 @@
 
 namespace veltrim::hostfix {
 
-bool HostFileHandler::IsPresent() const {
-  return !FilePath.empty() && files_.IsFile(FilePath);
-}
+bool HostFileHandler::IsPresent() const { return !FilePath.empty() && files_.IsFile(FilePath); }
 
 void HostFileHandler::ProcessFile(const std::string& FilePath, const std::string& Domain) {
   this->FilePath = FilePath;

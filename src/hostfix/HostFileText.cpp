@@ -20,7 +20,8 @@ bool NameIsOrIsUnder(std::string_view name, std::string_view host) {
   if (!name.empty() && name.back() == '.') name.remove_suffix(1);
   if (EqualIgnoringCase(name, host)) return true;
   const bool oneLabel = host.find('.') == std::string_view::npos;
-  return !oneLabel && name.size() > host.size() && name[name.size() - host.size() - 1] == '.' &&
+  // At least one letter before the dot: ".example.com" is no name at all.
+  return !oneLabel && name.size() > host.size() + 1 && name[name.size() - host.size() - 1] == '.' &&
          EqualIgnoringCase(name.substr(name.size() - host.size()), host);
 }
 

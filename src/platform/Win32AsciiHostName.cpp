@@ -9,8 +9,8 @@ std::optional<std::string> ToAsciiHostName(const std::string& utf8) {
   // Looked up rather than imported: kernel32 exports it only from Windows 8 on, and an import
   // that is missing would keep the program from starting at all.
   using IdnToAsciiFunction = int(WINAPI*)(DWORD, LPCWSTR, int, LPWSTR, int);
-  static const auto convert = reinterpret_cast<IdnToAsciiFunction>(reinterpret_cast<void*>(
-      ::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "IdnToAscii")));
+  static const auto convert = reinterpret_cast<IdnToAsciiFunction>(
+      reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "IdnToAscii")));
   if (convert == nullptr) return std::nullopt;
   const std::wstring name = Widen(utf8);
   if (name.empty()) return std::nullopt;

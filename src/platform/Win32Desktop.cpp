@@ -83,9 +83,9 @@ std::string Win32Desktop::ConfiguredHostFilesFolder() {
   const wchar_t* const key = L"SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters";
   const std::wstring configured = AskForText<wchar_t>([&](wchar_t* buffer, unsigned capacity) {
     DWORD bytes = capacity * sizeof(wchar_t);
-    const LSTATUS status =
-        ::RegGetValueW(HKEY_LOCAL_MACHINE, key, L"DataBasePath",
-                       RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND, nullptr, buffer, &bytes);
+    const LSTATUS status = ::RegGetValueW(HKEY_LOCAL_MACHINE, key, L"DataBasePath",
+                                          RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND,
+                                          nullptr, buffer, &bytes);
     if (status == ERROR_MORE_DATA) return static_cast<unsigned>(bytes / sizeof(wchar_t));
     // The count without the terminating zero that the value holds.
     return status == ERROR_SUCCESS && bytes >= sizeof(wchar_t)

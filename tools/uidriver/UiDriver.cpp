@@ -76,20 +76,14 @@ void PasteKeys(const std::string& utf8) {
   if (memory == nullptr) throw std::runtime_error("cannot allocate the clipboard's text");
   std::memcpy(::GlobalLock(memory), text.c_str(), bytes);
   ::GlobalUnlock(memory);
-  if (!::OpenClipboard(nullptr)) {
-    ::GlobalFree(memory);
-    throw std::runtime_error("cannot open the clipboard");
-  }
-  ::EmptyClipboard();
-  const bool set = ::SetClipboardData(CF_UNICODETEXT, memory) != nullptr;
+  // The clipboard owns the memory once it takes it; a failure ends the run, so it is not freed.
+  const bool set = ::OpenClipboard(nullptr) && ::EmptyClipboard() &&
+                   ::SetClipboardData(CF_UNICODETEXT, memory) != nullptr;
   ::CloseClipboard();
-  if (!set) {
-    ::GlobalFree(memory);
-    throw std::runtime_error("cannot put the text on the clipboard");
-  }
+  if (!set) throw std::runtime_error("cannot put the text on the clipboard");
   INPUT keys[4] = {};
-  const WORD sequence[4][2] = {{VK_CONTROL, 0}, {'V', 0}, {'V', KEYEVENTF_KEYUP},
-                               {VK_CONTROL, KEYEVENTF_KEYUP}};
+  const WORD sequence[4][2] = {
+      {VK_CONTROL, 0}, {'V', 0}, {'V', KEYEVENTF_KEYUP}, {VK_CONTROL, KEYEVENTF_KEYUP}};
   for (int i = 0; i < 4; ++i) {
     keys[i].type = INPUT_KEYBOARD;
     keys[i].ki.wVk = sequence[i][0];

@@ -36,6 +36,8 @@ INSTANTIATE_TEST_SUITE_P(
         AddressCase{"https://www.example.com/page", "example.com"},
         AddressCase{"HTTP://WWW.EXAMPLE.COM/", "EXAMPLE.COM"},
         AddressCase{"Ftp://Example.com", "Example.com"},
+        AddressCase{"z39.50s://www.example.com", "example.com"},
+        AddressCase{"Z39.50S://www.example.com", "example.com"},
         AddressCase{"http://example.com:8080/", "example.com"},
         AddressCase{"https://user:pa:ss@www.example.com:8443/", "example.com"},
         AddressCase{"example.com?q=a/b@c", "example.com"},
@@ -64,7 +66,7 @@ INSTANTIATE_TEST_SUITE_P(
         AddressCase{"http://", ""}, AddressCase{"http:///a", ""}, AddressCase{"", ""},
         AddressCase{" \r\n ", "", ""}, AddressCase{"http://  /x", ""},
         AddressCase{"http://exa mple.com/", ""}, AddressCase{"http://:8080/", ""},
-        AddressCase{"https://user@/", ""},
+        AddressCase{"https://user@/", ""}, AddressCase{"\x80.example", ""},
         // An IP address names no host.
         AddressCase{"http://127.0.0.1/", ""}, AddressCase{"10.0.0.1:80", ""},
         AddressCase{"http://127.1", ""}, AddressCase{"0x7f000001", ""},

@@ -9,6 +9,7 @@
 
 #include "MemoryFileSystem.h"
 #include "SystemError.h"
+#include "SystemFolder.h"
 
 namespace veltrim::shell {
 namespace {
@@ -36,6 +37,7 @@ class RecordingDesktop final : public platform::Desktop {
   std::string SystemFolder() override { return systemFolder; }
   std::string ConfiguredHostFilesFolder() override { return configuredFolder; }
   bool IsLocalFolder(const std::string& path) override { return path == localFolder; }
+  std::string ProgramFilesFolder() override { return "C:\\Program Files"; }
   void Sleep(unsigned milliseconds) override {
     log_.push_back("sleep " + std::to_string(milliseconds));
   }
@@ -46,8 +48,8 @@ class RecordingDesktop final : public platform::Desktop {
     }
   }
   void StartProgram(const std::string& program, const std::string& commandLine,
-                    WindowState state) override {
-    log_.push_back("start " + program + " | " + commandLine + StateName(state));
+                    const std::string& folder, WindowState state) override {
+    log_.push_back("start " + program + " | " + commandLine + " | in " + folder + StateName(state));
   }
   bool StartThroughShell(const std::string& program, const std::string& arguments,
                          WindowState state) override {
@@ -98,12 +100,13 @@ Log Steps(std::initializer_list<Log> parts) {
   return log;
 }
 
-const Log kUpToTheHostFiles = {
-    "working state", "progress Flushing DNS",
-    "start " + kSystem + "\\ipconfig.exe | " + kSystem + "\\ipconfig.exe /flushdns | hidden",
-    "progress Clearing Hosts"};
+const Log kUpToTheHostFiles = {"working state", "progress Flushing DNS",
+                               "start " + kSystem + "\\ipconfig.exe | \"" + kSystem +
+                                   "\\ipconfig.exe\" /flushdns | in " + kSystem + " | hidden",
+                               "progress Clearing Hosts"};
 const Log kUpToTheBrowser = Steps({kUpToTheHostFiles, {"progress Completed"}});
-const std::string kByShell = "shell C:\\Program Files\\Internet Explorer\\iexplore.exe | ";
+const std::string kBrowser = "C:\\Program Files\\Internet Explorer\\iexplore.exe";
+const std::string kByShell = "shell " + kBrowser + " | ";
 
 Log ByShell(const std::string& typed) { return {kByShell + typed + " | maximized"}; }
 
@@ -177,17 +180,18 @@ INSTANTIATE_TEST_SUITE_P(
                         "close"}}),
                 Files{{kHostsPath, kTooLong}, {kLmHostsPath, kLmHosts}}},
         FixCase{"MissingBrowserIsReportedAfterTheRepair",
-                [](Machine& m) { m.desktop.missingProgram = kBrowserPath; }, "example.com",
+                [](Machine& m) { m.desktop.missingProgram = kBrowser; }, "example.com",
                 Steps({kUpToTheBrowser,
                        {"message Could not start C:\\Program Files\\Internet "
                         "Explorer\\iexplore.exe.\r\n\r\nError 2: The system cannot find the file "
                         "specified. [OK]",
                         "close"}}),
                 kRepaired},
-        // Where no desktop shell starts the browser (no Explorer, as on Server Core), it is
-        // started from here, with the typed text in every letter; the host files are searched
-        // for the name's ASCII form.
-        FixCase{"WithoutADesktopShellTheBrowserIsStartedDirectly",
+        // Where the desktop shell does not start the browser (Explorer restarting, hung, or
+        // none, as on Server Core), it is asked once more and then nothing is started from
+        // here, where it would have administrator rights. The name in another alphabet is
+        // searched for in its ASCII form; the browser would get it as typed.
+        FixCase{"WithoutADesktopShellTheBrowserIsNotStarted",
                 [](Machine& m) {
                   m.desktop.hasShell = false;
                   m.files.files[kHostsPath] += "10.0.0.9 xn--e1afmkfd.com\r\n";
@@ -195,10 +199,11 @@ INSTANTIATE_TEST_SUITE_P(
                 kCyrillicAddress,
                 Steps({kUpToTheBrowser,
                        {kByShell + kCyrillicAddress + " | maximized | declined",
-                        "start C:\\Program Files\\Internet Explorer\\iexplore.exe | "
-                        "\"C:\\Program Files\\Internet Explorer\\iexplore.exe\" " +
-                            kCyrillicAddress + " | maximized"},
-                       Ending(kYes)}),
+                        kByShell + kCyrillicAddress + " | maximized | declined",
+                        "message Veltrim could not open the page for you: the Windows desktop did "
+                        "not start the browser.\r\n\r\nThe host files have been repaired. Open " +
+                            kCyrillicAddress + " in your browser now to see whether it loads. [OK]",
+                        "close"}}),
                 Files{{kHostsPath, kHosts + "#10.0.0.9 xn--e1afmkfd.com\r\n"},
                       {kLmHostsPath, kLmHosts}}},
         // An address pasted after the box's "http://", with the line break it was copied with:
@@ -240,6 +245,31 @@ INSTANTIATE_TEST_SUITE_P(
         FixCase{"NoHost", [](Machine&) {}, "http://", kRefused, kUntouched},
         FixCase{"IpAddress", [](Machine&) {}, "https://127.0.0.1/", kRefused, kUntouched}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// The host files' folder is the one the system is set to name only when that is an absolute
+// path to a folder of this computer.
+TEST(HostFilesFolder, IsTheConfiguredOneOnlyWhenLocal) {
+  const std::string usual = kSystem + "\\drivers\\etc";
+  struct Case {
+    std::string configured;
+    bool local;
+    std::string folder;
+  };
+  for (const Case& c :
+       {Case{"D:\\Resolver", true, "D:\\Resolver"}, Case{"D:\\Resolver\\\\", true, "D:\\Resolver"},
+        Case{"C:\\", true, "C:"}, Case{"a:\\x", true, "a:\\x"}, Case{"Z:\\x", true, "Z:\\x"},
+        Case{"D:\\Resolver", false, usual}, Case{"\\\\server\\etc", true, usual},
+        Case{"Resolver", true, usual}, Case{"D:Resolver", true, usual},
+        Case{"D:/Resolver", true, usual}, Case{"@:\\x", true, usual}, Case{"[:\\x", true, usual},
+        Case{"`:\\x", true, usual}, Case{"{:\\x", true, usual}, Case{"D:", true, usual},
+        Case{"", true, usual}}) {
+    Log log;
+    RecordingDesktop desktop(log);
+    desktop.configuredFolder = c.configured;
+    desktop.localFolder = c.local ? c.configured : "";
+    EXPECT_EQ(hostfix::HostFilesFolder(desktop, kSystem), c.folder) << c.configured;
+  }
+}
 
 }  // namespace
 }  // namespace veltrim::shell

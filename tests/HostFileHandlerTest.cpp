@@ -110,6 +110,8 @@ INSTANTIATE_TEST_SUITE_P(
         LineCase{"0.0.0.0 bad.com", "ad.com", false},
         LineCase{"10.0.0.1 notexample.com", "example.com", false},
         LineCase{"10.0.0.1 .example.com", "example.com", false},
+        LineCase{"10.0.0.1 example", "example.com", false},
+        LineCase{"10.0.0.1 EXAMPLE.NET", "example.com", false},
         LineCase{"10.0.0.1 com", "example.com", false},
         LineCase{"10.0.0.1 other # example.com", "example.com", false},
         LineCase{"10.0.0.1 other#example.com", "example.com", false},

@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "AsciiHostName.h"
+#include "AsciiText.h"
 
 namespace veltrim::hostfix {
 
@@ -28,14 +29,6 @@ std::string_view Trimmed(std::string_view text) {
   const std::size_t first = text.find_first_not_of(kBlanks);
   if (first == std::string_view::npos) return {};
   return text.substr(first, text.find_last_not_of(kBlanks) - first + 1);
-}
-
-bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix) {
-  if (text.size() < prefix.size()) return false;
-  for (std::size_t i = 0; i < prefix.size(); ++i) {
-    if ((text[i] | 0x20) != (prefix[i] | 0x20)) return false;
-  }
-  return true;
 }
 
 // A browser reads a host whose last label is a number (decimal, or hexadecimal after "0x") as

@@ -1,20 +1,12 @@
 #include "HostFileText.h"
 
+#include "AsciiText.h"
+
 namespace veltrim::hostfix {
 
 namespace {
 
 constexpr std::string_view kFieldSeparators = " \t";
-
-char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool EqualIgnoringCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
-  }
-  return true;
-}
 
 bool NameIsOrIsUnder(std::string_view name, std::string_view host) {
   if (!name.empty() && name.back() == '.') name.remove_suffix(1);
@@ -50,7 +42,6 @@ std::size_t Utf8MarkLength(std::string_view text) {
 }
 
 bool NamesHost(std::string_view line, std::string_view host) {
-  if (host.empty()) return false;
   line = line.substr(0, line.find('#'));
   // The first field is the address; the names follow it.
   std::size_t start = line.find_first_not_of(kFieldSeparators);

@@ -1,5 +1,7 @@
 #include "SystemFolder.h"
 
+#include "AsciiText.h"
+
 namespace veltrim::hostfix {
 
 namespace {
@@ -7,8 +9,8 @@ namespace {
 // "C:\..." and nothing else: not a share ("\\server\..."), not a path relative to the current
 // folder or drive, which would depend on where the program was started.
 bool IsAbsoluteDrivePath(const std::string& path) {
-  return path.size() >= 3 && ((path[0] | 0x20) >= 'a' && (path[0] | 0x20) <= 'z') &&
-         path[1] == ':' && path[2] == '\\';
+  const char drive = AsciiLower(path.empty() ? '\0' : path[0]);
+  return drive >= 'a' && drive <= 'z' && path.compare(1, 2, ":\\") == 0;
 }
 
 }  // namespace

@@ -24,14 +24,18 @@ class Desktop {
   virtual std::string ConfiguredHostFilesFolder() = 0;
   // True for an existing folder on a drive of this computer.
   virtual bool IsLocalFolder(const std::string& path) = 0;
+  // The system's own Program Files folder (never one the environment names), without a trailing
+  // backslash.
+  virtual std::string ProgramFilesFolder() = 0;
   virtual void Sleep(unsigned milliseconds) = 0;
 
   // Fails, as starting it would, when `program` is not a file.
   virtual void CheckProgramExists(const std::string& program) = 0;
-  // Starts `program` from this process, with `commandLine` as its whole command line, and
-  // returns at once. It inherits this process's rights.
+  // Starts `program` from this process, with `commandLine` as its whole command line and
+  // `folder` as its current folder, and returns at once. It inherits this process's rights, so
+  // it is for the system's own programs only.
   virtual void StartProgram(const std::string& program, const std::string& commandLine,
-                            WindowState state) = 0;
+                            const std::string& folder, WindowState state) = 0;
   // Asks the desktop shell to start `program` with `arguments`, so that it runs with the
   // desktop user's rights rather than this process's. False, with nothing started, where there
   // is no desktop shell to ask or it declines.

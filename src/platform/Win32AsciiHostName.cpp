@@ -6,17 +6,11 @@
 namespace veltrim::platform {
 
 std::optional<std::string> ToAsciiHostName(const std::string& utf8) {
-  // Looked up rather than imported: kernel32 exports it only from Windows 8 on, and an import
-  // that is missing would keep the program from starting at all.
-  using IdnToAsciiFunction = int(WINAPI*)(DWORD, LPCWSTR, int, LPWSTR, int);
-  static const auto convert = reinterpret_cast<IdnToAsciiFunction>(
-      reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "IdnToAscii")));
-  if (convert == nullptr) return std::nullopt;
   const std::wstring name = Widen(utf8);
   if (name.empty()) return std::nullopt;
   wchar_t ascii[256];  // a host name is at most 253 characters
-  const int length = convert(0, name.c_str(), static_cast<int>(name.size()), ascii,
-                             static_cast<int>(std::size(ascii)));
+  const int length = ::IdnToAscii(0, name.c_str(), static_cast<int>(name.size()), ascii,
+                                  static_cast<int>(std::size(ascii)));
   if (length <= 0) return std::nullopt;
   return Narrow(std::wstring(ascii, static_cast<std::size_t>(length)));
 }

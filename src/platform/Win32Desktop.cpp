@@ -111,6 +111,23 @@ bool Win32Desktop::IsLocalFolder(const std::string& path) {
   return type == DRIVE_FIXED || type == DRIVE_RAMDISK;
 }
 
+std::string Win32Desktop::ProgramFilesFolder() {
+  // Loaded, not imported, and only now: the DLLs that shell32 loads in turn then come from the
+  // system folder too.
+  HMODULE shell32 = ::LoadLibraryExW(L"shell32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+  if (shell32 == nullptr) ThrowLastError("load", "shell32.dll");
+  using GetKnownFolderPath = HRESULT(WINAPI*)(REFKNOWNFOLDERID, DWORD, HANDLE, PWSTR*);
+  const auto getPath = reinterpret_cast<GetKnownFolderPath>(
+      reinterpret_cast<void*>(::GetProcAddress(shell32, "SHGetKnownFolderPath")));
+  if (getPath == nullptr) ThrowLastError("find SHGetKnownFolderPath in", "shell32.dll");
+  PWSTR path = nullptr;
+  const HRESULT result = getPath(FOLDERID_ProgramFiles, KF_FLAG_DONT_VERIFY, nullptr, &path);
+  std::wstring folder = SUCCEEDED(result) && path != nullptr ? path : L"";
+  ::CoTaskMemFree(path);
+  if (FAILED(result)) ThrowError(static_cast<DWORD>(result), "find", "the Program Files folder");
+  return Narrow(folder);
+}
+
 void Win32Desktop::Sleep(unsigned milliseconds) { ::Sleep(milliseconds); }
 
 void Win32Desktop::CheckProgramExists(const std::string& program) {
@@ -121,7 +138,7 @@ void Win32Desktop::CheckProgramExists(const std::string& program) {
 }
 
 void Win32Desktop::StartProgram(const std::string& program, const std::string& commandLine,
-                                WindowState state) {
+                                const std::string& folder, WindowState state) {
   STARTUPINFOW startup = {};
   startup.cb = sizeof(startup);
   startup.dwFlags = STARTF_USESHOWWINDOW;
@@ -129,7 +146,7 @@ void Win32Desktop::StartProgram(const std::string& program, const std::string& c
   PROCESS_INFORMATION process = {};
   std::wstring line = Widen(commandLine);  // CreateProcessW may write into it
   if (!::CreateProcessW(Widen(program).c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        nullptr, &startup, &process)) {
+                        Widen(folder).c_str(), &startup, &process)) {
     ThrowLastError("start", program);
   }
   AutoCloseHandle processHandle(process.hProcess);
@@ -142,8 +159,13 @@ bool Win32Desktop::StartThroughShell(const std::string& program, const std::stri
   ComPtr<IShellDispatch2> shell;
   if (!DesktopShell(shell)) return false;
   // The started program comes up in front only if this process, which has the foreground,
-  // lets it.
-  ::AllowSetForegroundWindow(ASFW_ANY);
+  // lets the shell that starts it have it; no other process may take it from the elevated
+  // windows meanwhile.
+  DWORD shellProcess = 0;
+  if (HWND shellWindow = ::GetShellWindow(); shellWindow != nullptr) {
+    ::GetWindowThreadProcessId(shellWindow, &shellProcess);
+  }
+  if (shellProcess != 0) ::AllowSetForegroundWindow(shellProcess);
   ScopedVariant file;
   file.Get().vt = VT_BSTR;
   file.Get().bstrVal = ::SysAllocString(Widen(program).c_str());

@@ -10,10 +10,11 @@ class Win32Desktop final : public Desktop {
   std::string SystemFolder() override;
   std::string ConfiguredHostFilesFolder() override;
   bool IsLocalFolder(const std::string& path) override;
+  std::string ProgramFilesFolder() override;
   void Sleep(unsigned milliseconds) override;
   void CheckProgramExists(const std::string& program) override;
   void StartProgram(const std::string& program, const std::string& commandLine,
-                    WindowState state) override;
+                    const std::string& folder, WindowState state) override;
   bool StartThroughShell(const std::string& program, const std::string& arguments,
                          WindowState state) override;
   MessageAnswer ShowMessage(const std::string& text, MessageButtons buttons) override;

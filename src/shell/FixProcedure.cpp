@@ -14,15 +14,21 @@ using platform::MessageAnswer;
 using platform::MessageButtons;
 using platform::WindowState;
 
-// The browser runs with the desktop user's rights, not this program's: the page it opens may
-// be one that a hosts entry was blocking for good reason. Only where the desktop shell cannot
-// start it is it started from here.
-void StartBrowser(platform::Desktop& desktop, const std::string& typed) {
-  desktop.CheckProgramExists(kBrowserPath);
-  if (desktop.StartThroughShell(kBrowserPath, typed, WindowState::MaximizedFocused)) return;
-  // Quoted, so that the browser reads its own path whole from its command line.
-  desktop.StartProgram(kBrowserPath, std::string("\"") + kBrowserPath + "\" " + typed,
-                       WindowState::MaximizedFocused);
+// The browser runs with the desktop user's rights, never with this program's: the page it
+// opens may be one that a hosts entry was blocking for good reason, and its dialogs would run
+// as administrator too. So only the desktop shell starts it, and where the shell will not, the
+// user is told to open the page themselves.
+void StartBrowser(platform::Desktop& desktop, const std::string& address) {
+  const std::string browser = desktop.ProgramFilesFolder() + kBrowserInProgramFiles;
+  desktop.CheckProgramExists(browser);
+  // Asked twice, from scratch: Explorer may be restarting.
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    if (desktop.StartThroughShell(browser, address, WindowState::MaximizedFocused)) return;
+  }
+  throw std::runtime_error(
+      "Veltrim could not open the page for you: the Windows desktop did not start the "
+      "browser.\r\n\r\nThe host files have been repaired. Open " +
+      address + " in your browser now to see whether it loads.");
 }
 
 void Repair(FixView& view, platform::Desktop& desktop, hostfix::HostFileHandler& HostsHandler,
@@ -38,8 +44,11 @@ void Repair(FixView& view, platform::Desktop& desktop, hostfix::HostFileHandler&
   view.SetProgressItem("Flushing DNS");
   // By full path, passed as the program to run: a bare "ipconfig" could run a program of that
   // name planted in the current folder, with administrator rights.
+  // Quoted in its command line, so that it reads its own path whole, and started in its own
+  // folder rather than in this program's current one.
   const std::string ipconfig = systemFolder + "\\ipconfig.exe";
-  desktop.StartProgram(ipconfig, ipconfig + " /flushdns", WindowState::Hidden);
+  desktop.StartProgram(ipconfig, "\"" + ipconfig + "\" /flushdns", systemFolder,
+                       WindowState::Hidden);
 
   view.SetProgressItem("Clearing Hosts");
   const std::string folder = hostfix::HostFilesFolder(desktop, systemFolder);

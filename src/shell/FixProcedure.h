@@ -26,7 +26,8 @@ class FixView {
   virtual void Close() = 0;
 };
 
-inline constexpr char kBrowserPath[] = "C:\\Program Files\\Internet Explorer\\iexplore.exe";
+// Below the system's Program Files folder.
+inline constexpr char kBrowserInProgramFiles[] = "\\Internet Explorer\\iexplore.exe";
 inline constexpr unsigned kBrowserHeadStartMs = 4000;
 
 // Runs the whole fix. A failure is reported in one message box and, like a fix that runs to

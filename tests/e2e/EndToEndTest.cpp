@@ -33,6 +33,11 @@ const std::string kLmHosts = "10.0.0.2 EXAMPLE #PRE\r\n10.0.0.3 example.com\r\n"
 const std::string kRepairedHosts =
     "127.0.0.1 localhost\r\n::1 localhost\r\n#10.0.0.1 www.example.com\r\n";
 const std::string kRepairedLmHosts = "10.0.0.2 EXAMPLE #PRE\r\n#10.0.0.3 example.com\r\n";
+// Hidden, quoted, in its own folder.
+const std::string kIpconfigStarted =
+    "ipconfig.exe|0|\"C:\\windows\\system32\\ipconfig.exe\" /flushdns|Veltrim.exe|"
+    "C:\\windows\\system32";
+const std::string kShellFolder = "C:\\windows\\system32";
 const std::string kReactivate =
     "You may now reactivate any web acceleration software that you use.";
 
@@ -346,10 +351,10 @@ class EndToEnd : public ::testing::Test {
     // meant, started by the desktop shell so that it has the user's rights, not Veltrim's.
     const std::vector<std::string> started = StartedPrograms();
     ASSERT_GE(started.size(), 2u);
-    EXPECT_EQ(std::vector<std::string>(started.end() - 2, started.end()),
-              (std::vector<std::string>{
-                  "ipconfig.exe|0|C:\\windows\\system32\\ipconfig.exe /flushdns|Veltrim.exe",
-                  "iexplore.exe|3|\"" + kBrowser + "\" " + opened + "|explorer.exe"}));
+    EXPECT_EQ(
+        std::vector<std::string>(started.end() - 2, started.end()),
+        (std::vector<std::string>{kIpconfigStarted, "iexplore.exe|3|\"" + kBrowser + "\" " +
+                                                        opened + "|explorer.exe|" + kShellFolder}));
   }
 
   void ExpectFixReported(const std::string& answerText, int answer, const std::string& typed) {
@@ -448,6 +453,23 @@ TEST_F(EndToEnd, TodaysAddressesWhereTheResolverReads) {
   ExpectHostFilesUntouched();
 }
 
+// With no desktop shell to start the browser as the user (the scenario script takes Explorer's
+// shell away), Veltrim repairs the host files and starts no browser itself, where it would
+// have administrator rights; it says so.
+TEST_F(EndToEnd, WithoutADesktopShellNoBrowserIsStarted) {
+  HWND main = OpenMain(*program_);
+  TypeUtf8(main, kWebAddress, "http://www.example.com/page");
+  Click(main, kFixItButton);
+  ExpectOkMessage(
+      "Veltrim could not open the page for you: the Windows desktop did not start the browser."
+      "\r\n\r\nThe host files have been repaired. Open http://www.example.com/page in your "
+      "browser now to see whether it loads.");
+  EXPECT_TRUE(program_->WaitForExit());
+  EXPECT_EQ(ReadFileBytes(kHostsPath), kRepairedHosts);
+  EXPECT_EQ(ReadFileBytes(kLmHostsPath), kRepairedLmHosts);
+  EXPECT_EQ(StartedPrograms(), std::vector<std::string>{kIpconfigStarted});
+}
+
 // At 96 DPI, then moved to a monitor at 144.
 TEST_F(EndToEnd, LooksAsDescribed) {
   ExpectIconImages();
@@ -513,7 +535,7 @@ TEST_F(EndToEnd, InvalidWebAddressThenMissingBrowser) {
                   ".\r\n\r\nError 2: " + platform::DescribeError(ERROR_FILE_NOT_FOUND));
   EXPECT_TRUE(program_->WaitForExit());
   EXPECT_EQ(ReadFileBytes(kHostsPath), kRepairedHosts);
-  EXPECT_EQ(StartedPrograms().size(), 1u);
+  EXPECT_EQ(StartedPrograms(), std::vector<std::string>{kIpconfigStarted});
 }
 
 // At 150 % the program lays itself out at 144 DPI; the scenario script sets LogPixels first.

@@ -1,7 +1,8 @@
 // Stands in for ipconfig.exe and iexplore.exe in the test prefix: appends one line
-// "program|window state|command line|parent program" to the file that VELTRIM_STARTED_LOG
-// names, where the window state is STARTUPINFO.wShowWindow, or -1 when the starter gave none,
-// the command line is in UTF-8, and the parent is the program that started this one.
+// "program|window state|command line|parent program|current folder" to the file that
+// VELTRIM_STARTED_LOG names, where the window state is STARTUPINFO.wShowWindow, or -1 when the
+// starter gave none, the texts are in UTF-8, and the parent is the program that started this
+// one.
 #include <windows.h>
 // After windows.h, which it needs.
 #include <tlhelp32.h>
@@ -52,8 +53,10 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   startup.cb = sizeof(startup);
   GetStartupInfoW(&startup);
   int state = (startup.dwFlags & STARTF_USESHOWWINDOW) != 0 ? startup.wShowWindow : -1;
+  wchar_t folder[MAX_PATH] = {};
+  GetCurrentDirectoryW(MAX_PATH, folder);
   std::string line = Utf8(name) + "|" + std::to_string(state) + "|" + Utf8(GetCommandLineW()) +
-                     "|" + ParentName(GetCurrentProcessId()) + "\n";
+                     "|" + ParentName(GetCurrentProcessId()) + "|" + Utf8(folder) + "\n";
   FILE* file = _wfopen(log, L"ab");
   if (file == nullptr) return 1;
   std::fwrite(line.data(), 1, line.size(), file);

@@ -18,11 +18,12 @@ constexpr DWORD kPollMs = 50;
 // Reads positions in real pixels, as the DPI-aware program lays itself out.
 const bool kDpiAware = ::SetProcessDPIAware() != FALSE;
 
+// In UTF-8, every letter kept.
 std::string TextOf(HWND window) {
-  char buffer[4096];
+  wchar_t buffer[4096];
   LRESULT length =
-      ::SendMessageA(window, WM_GETTEXT, std::size(buffer), reinterpret_cast<LPARAM>(buffer));
-  return std::string(buffer, static_cast<size_t>(length));
+      ::SendMessageW(window, WM_GETTEXT, std::size(buffer), reinterpret_cast<LPARAM>(buffer));
+  return platform::Narrow(std::wstring(buffer, static_cast<size_t>(length)));
 }
 
 // A label's text as the system keeps it, readable while the program is busy and cannot answer
@@ -118,23 +119,13 @@ Program::~Program() {
   }
 }
 
-HWND Program::FindTopLevel(const wchar_t* windowClass) const {
-  Search search{processId_, windowClass, nullptr};
-  ::EnumWindows(Match, reinterpret_cast<LPARAM>(&search));
-  return search.found;
-}
-
 HWND Program::WaitForWindow(const wchar_t* windowClass, DWORD timeoutMs) const {
   return WaitForWindowPolling(windowClass, kPollMs, timeoutMs);
 }
 
 HWND Program::WaitForWindowPolling(const wchar_t* windowClass, DWORD pollMs,
                                    DWORD timeoutMs) const {
-  for (DWORD start = ::GetTickCount(); ::GetTickCount() - start <= timeoutMs;) {
-    if (HWND window = FindTopLevel(windowClass)) return window;
-    ::Sleep(pollMs);
-  }
-  return nullptr;
+  return WaitForWindowOf(processId_, windowClass, pollMs, timeoutMs);
 }
 
 bool Program::ShowsMessageBoxWithin(DWORD timeoutMs) const {
@@ -142,8 +133,22 @@ bool Program::ShowsMessageBoxWithin(DWORD timeoutMs) const {
 }
 
 MessageBoxState Program::WaitForMessageBox(DWORD timeoutMs) const {
+  return WaitForMessageBoxOf(processId_, timeoutMs);
+}
+
+HWND WaitForWindowOf(DWORD processId, const wchar_t* windowClass, DWORD pollMs, DWORD timeoutMs) {
+  for (DWORD start = ::GetTickCount(); ::GetTickCount() - start <= timeoutMs;) {
+    Search search{processId, windowClass, nullptr};
+    ::EnumWindows(Match, reinterpret_cast<LPARAM>(&search));
+    if (search.found != nullptr) return search.found;
+    ::Sleep(pollMs);
+  }
+  return nullptr;
+}
+
+MessageBoxState WaitForMessageBoxOf(DWORD processId, DWORD timeoutMs) {
   MessageBoxState state{};
-  state.handle = WaitForWindow(L"#32770", timeoutMs);
+  state.handle = WaitForWindowOf(processId, L"#32770", kPollMs, timeoutMs);
   if (state.handle == nullptr) throw std::runtime_error("no message box");
   ::Sleep(200);  // lets the box finish laying itself out
   state.caption = TextOf(state.handle);

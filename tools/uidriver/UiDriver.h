@@ -53,10 +53,15 @@ class Program {
   void SendDpiChanged(HWND window, int dpi, int clientWidthTwips, int clientHeightTwips) const;
 
  private:
-  HWND FindTopLevel(const wchar_t* windowClass) const;
   platform::AutoCloseHandle process_;
   DWORD processId_ = 0;
 };
+
+// The visible top-level window of `windowClass` that process `processId` shows, or nullptr
+// after the timeout.
+HWND WaitForWindowOf(DWORD processId, const wchar_t* windowClass, DWORD pollMs, DWORD timeoutMs);
+// The next message box of process `processId`, this one's too; throws after the timeout.
+MessageBoxState WaitForMessageBoxOf(DWORD processId, DWORD timeoutMs = 15000);
 
 ControlState Inspect(HWND window, int id);
 // Waits until the label shows `text`; false after the timeout.

@@ -51,6 +51,7 @@ class RecordingDesktop final : public platform::Desktop {
                     const std::string& folder, WindowState state) override {
     log_.push_back("start " + program + " | " + commandLine + " | in " + folder + StateName(state));
   }
+  void PrepareDesktopShell() override {}
   bool StartThroughShell(const std::string& program, const std::string& arguments,
                          WindowState state) override {
     log_.push_back("shell " + program + " | " + arguments + StateName(state) +

@@ -36,6 +36,9 @@ class Desktop {
   // it is for the system's own programs only.
   virtual void StartProgram(const std::string& program, const std::string& commandLine,
                             const std::string& folder, WindowState state) = 0;
+  // Finds the way to the desktop shell now, in the background, so that StartThroughShell is
+  // quick when it comes.
+  virtual void PrepareDesktopShell() = 0;
   // Asks the desktop shell to start `program` with `arguments`, so that it runs with the
   // desktop user's rights rather than this process's. False, with nothing started, where there
   // is no desktop shell to ask or it declines.

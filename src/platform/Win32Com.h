@@ -13,13 +13,19 @@ class ComPtr {
   ComPtr() = default;
   ComPtr(const ComPtr&) = delete;
   ComPtr& operator=(const ComPtr&) = delete;
-  ~ComPtr() {
-    if (pointer_ != nullptr) pointer_->Release();
-  }
+  ~ComPtr() { Reset(); }
   Interface* operator->() const { return pointer_; }
   Interface* Get() const { return pointer_; }
-  Interface** Out() { return &pointer_; }
-  void** OutVoid() { return reinterpret_cast<void**>(&pointer_); }
+  // Release what it holds first, so that filling it again leaks nothing.
+  Interface** Out() {
+    Reset();
+    return &pointer_;
+  }
+  void** OutVoid() { return reinterpret_cast<void**>(Out()); }
+  void Reset() {
+    if (pointer_ != nullptr) pointer_->Release();
+    pointer_ = nullptr;
+  }
 
  private:
   Interface* pointer_ = nullptr;
@@ -28,7 +34,8 @@ class ComPtr {
 // COM for one scope; uninitialised only if this scope initialised it.
 class ScopedCom {
  public:
-  ScopedCom() : result_(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
+  explicit ScopedCom(DWORD model = COINIT_APARTMENTTHREADED)
+      : result_(::CoInitializeEx(nullptr, model)) {}
   ScopedCom(const ScopedCom&) = delete;
   ScopedCom& operator=(const ScopedCom&) = delete;
   ~ScopedCom() {

@@ -1,14 +1,11 @@
 #include "Win32Desktop.h"
 
-#include <exdisp.h>
-#include <shldisp.h>
-#include <shlguid.h>
 #include <shlobj.h>
 #include <windows.h>
 
 #include "ApplicationTitle.h"
 #include "AskForText.h"
-#include "Win32Com.h"
+#include "Win32ShellRoute.h"
 #include "Win32Error.h"
 #include "Win32Handle.h"
 #include "Win32Text.h"
@@ -19,57 +16,6 @@ namespace {
 
 int ShowCommand(WindowState state) {
   return state == WindowState::Hidden ? SW_HIDE : SW_SHOWMAXIMIZED;
-}
-
-// Only S_OK with an object counts: S_FALSE means "no such window" or "not done". The object is
-// looked at only after the call that fills it has run.
-template <typename Interface>
-bool Got(HRESULT result, const ComPtr<Interface>& object) {
-  return result == S_OK && object.Get() != nullptr;
-}
-
-// The desktop's shell folder view, through which Explorer starts programs as the user it runs
-// as. False where there is no Explorer (as on Server Core) or it does not answer.
-bool DesktopShell(ComPtr<IShellDispatch2>& shell) {
-  ComPtr<IShellWindows> windows;
-  if (!Got(::CoCreateInstance(CLSID_ShellWindows, nullptr, CLSCTX_LOCAL_SERVER, IID_IShellWindows,
-                              windows.OutVoid()),
-           windows)) {
-    return false;
-  }
-  ScopedVariant location;
-  ScopedVariant root;
-  long window = 0;
-  ComPtr<IDispatch> desktop;
-  if (!Got(windows->FindWindowSW(&location.Get(), &root.Get(), SWC_DESKTOP, &window,
-                                 SWFO_NEEDDISPATCH, desktop.Out()),
-           desktop)) {
-    return false;
-  }
-  ComPtr<IServiceProvider> services;
-  if (!Got(desktop->QueryInterface(IID_IServiceProvider, services.OutVoid()), services)) {
-    return false;
-  }
-  ComPtr<IShellBrowser> browser;
-  if (!Got(services->QueryService(SID_STopLevelBrowser, IID_IShellBrowser, browser.OutVoid()),
-           browser)) {
-    return false;
-  }
-  ComPtr<IShellView> view;
-  if (!Got(browser->QueryActiveShellView(view.Out()), view)) return false;
-  ComPtr<IDispatch> background;
-  if (!Got(view->GetItemObject(SVGIO_BACKGROUND, IID_IDispatch, background.OutVoid()),
-           background)) {
-    return false;
-  }
-  ComPtr<IShellFolderViewDual> folderView;
-  if (!Got(background->QueryInterface(IID_IShellFolderViewDual, folderView.OutVoid()),
-           folderView)) {
-    return false;
-  }
-  ComPtr<IDispatch> application;
-  if (!Got(folderView->get_Application(application.Out()), application)) return false;
-  return Got(application->QueryInterface(IID_IShellDispatch2, shell.OutVoid()), shell);
 }
 
 }  // namespace
@@ -153,11 +99,13 @@ void Win32Desktop::StartProgram(const std::string& program, const std::string& c
   AutoCloseHandle threadHandle(process.hThread);
 }
 
+void Win32Desktop::PrepareDesktopShell() {
+  if (route_ == nullptr) route_ = std::make_unique<ShellRoute>();
+}
+
 bool Win32Desktop::StartThroughShell(const std::string& program, const std::string& arguments,
                                      WindowState state) {
-  ScopedCom com;
-  ComPtr<IShellDispatch2> shell;
-  if (!DesktopShell(shell)) return false;
+  PrepareDesktopShell();
   // The started program comes up in front only if this process, which has the foreground,
   // lets the shell that starts it have it; no other process may take it from the elevated
   // windows meanwhile.
@@ -166,19 +114,7 @@ bool Win32Desktop::StartThroughShell(const std::string& program, const std::stri
     ::GetWindowThreadProcessId(shellWindow, &shellProcess);
   }
   if (shellProcess != 0) ::AllowSetForegroundWindow(shellProcess);
-  ScopedVariant file;
-  file.Get().vt = VT_BSTR;
-  file.Get().bstrVal = ::SysAllocString(Widen(program).c_str());
-  ScopedVariant args;
-  args.Get().vt = VT_BSTR;
-  args.Get().bstrVal = ::SysAllocString(Widen(arguments).c_str());
-  ScopedVariant folder;
-  ScopedVariant operation;
-  ScopedVariant show;
-  show.Get().vt = VT_I4;
-  show.Get().lVal = ShowCommand(state);
-  return shell->ShellExecute(file.Get().bstrVal, args.Get(), folder.Get(), operation.Get(),
-                             show.Get()) == S_OK;
+  return route_->Execute(Widen(program), Widen(arguments), ShowCommand(state));
 }
 
 MessageAnswer Win32Desktop::ShowMessage(const std::string& text, MessageButtons buttons) {

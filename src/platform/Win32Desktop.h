@@ -1,12 +1,16 @@
 // The desktop operations on Win32, through the W functions.
 #pragma once
 
+#include <memory>
+
 #include "Desktop.h"
+#include "Win32ShellRoute.h"
 
 namespace veltrim::platform {
 
 class Win32Desktop final : public Desktop {
  public:
+  void PrepareDesktopShell() override;
   std::string SystemFolder() override;
   std::string ConfiguredHostFilesFolder() override;
   bool IsLocalFolder(const std::string& path) override;
@@ -18,6 +22,9 @@ class Win32Desktop final : public Desktop {
   bool StartThroughShell(const std::string& program, const std::string& arguments,
                          WindowState state) override;
   MessageAnswer ShowMessage(const std::string& text, MessageButtons buttons) override;
+
+ private:
+  std::unique_ptr<ShellRoute> route_;
 };
 
 }  // namespace veltrim::platform

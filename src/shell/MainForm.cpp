@@ -51,6 +51,8 @@ void MainForm::Show() {
   ::SendMessageW(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon));
   ::ShowWindow(Handle(), SW_SHOW);
   FocusAddressAtEnd();
+  // While the user types, so that only the browser's start is left for "Fix It".
+  Desktop().PrepareDesktopShell();
 }
 
 LRESULT MainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {

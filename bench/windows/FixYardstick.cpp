@@ -1,0 +1,83 @@
+// The yardstick for a fix: the least a program does for the same safe work. It shows one empty
+// window and walks the route to the desktop shell; when the window is clicked, it starts
+// ipconfig, rewrites two host files of 200 lines by one rename each, has the shell start the
+// browser, and shows one message box.
+#include <windows.h>
+
+#include <string>
+
+#include "Win32ShellRoute.h"
+
+namespace {
+
+const wchar_t kIpconfig[] = L"C:\\windows\\system32\\ipconfig.exe";
+const wchar_t kBrowser[] = L"C:\\Program Files\\Internet Explorer\\iexplore.exe";
+
+veltrim::platform::ShellRoute* route = nullptr;
+// Made before the window shows, so that nothing in the window procedure can throw.
+std::string hostsContents;
+
+void StartIpconfig() {
+  std::wstring line = std::wstring(L"\"") + kIpconfig + L"\" /flushdns";
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof(startup);
+  startup.dwFlags = STARTF_USESHOWWINDOW;
+  startup.wShowWindow = SW_HIDE;
+  PROCESS_INFORMATION process = {};
+  if (::CreateProcessW(kIpconfig, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                       L"C:\\windows\\system32", &startup, &process)) {
+    ::CloseHandle(process.hThread);
+    ::CloseHandle(process.hProcess);
+  }
+}
+
+void RewriteByRename(const wchar_t* path, const wchar_t* fresh) {
+  HANDLE file = ::CreateFileW(fresh, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return;
+  DWORD written = 0;
+  ::WriteFile(file, hostsContents.data(), static_cast<DWORD>(hostsContents.size()), &written,
+              nullptr);
+  ::FlushFileBuffers(file);
+  ::CloseHandle(file);
+  ::MoveFileExW(fresh, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+}
+
+void Fix(HWND window) {
+  StartIpconfig();
+  RewriteByRename(L"C:\\windows\\temp\\yardstick-hosts", L"C:\\windows\\temp\\yardstick-hosts.new");
+  RewriteByRename(L"C:\\windows\\temp\\yardstick-lmhosts",
+                  L"C:\\windows\\temp\\yardstick-lmhosts.new");
+  route->Execute(kBrowser, L"http://www.example.com/", SW_SHOWMAXIMIZED);
+  ::MessageBoxW(window, L"Did the Page load successfully?", L"Yardstick", MB_YESNO);
+  ::DestroyWindow(window);
+}
+
+LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_LBUTTONUP) Fix(window);
+  if (message == WM_DESTROY) ::PostQuitMessage(0);
+  return ::DefWindowProcW(window, message, wParam, lParam);
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+  for (int i = 0; i < 200; ++i) {
+    hostsContents +=
+        "#10.0.0." + std::to_string(i % 250) + " host" + std::to_string(i) + ".example.com\r\n";
+  }
+  veltrim::platform::ShellRoute shell;
+  route = &shell;
+  WNDCLASSW windowClass = {};
+  windowClass.lpfnWndProc = Procedure;
+  windowClass.hInstance = instance;
+  windowClass.lpszClassName = L"VeltrimYardstick";
+  ::RegisterClassW(&windowClass);
+  HWND window = ::CreateWindowExW(0, L"VeltrimYardstick", L"", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                                  CW_USEDEFAULT, CW_USEDEFAULT, 300, 200, nullptr, nullptr,
+                                  instance, nullptr);
+  if (window == nullptr) return 1;
+  MSG message;
+  while (::GetMessageW(&message, nullptr, 0, 0) > 0) ::DispatchMessageW(&message);
+  return 0;
+}

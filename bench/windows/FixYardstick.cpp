@@ -4,6 +4,7 @@
 // browser, and shows one message box.
 #include <windows.h>
 
+#include <memory>
 #include <string>
 
 #include "Win32ShellRoute.h"
@@ -13,7 +14,7 @@ namespace {
 const wchar_t kIpconfig[] = L"C:\\windows\\system32\\ipconfig.exe";
 const wchar_t kBrowser[] = L"C:\\Program Files\\Internet Explorer\\iexplore.exe";
 
-veltrim::platform::ShellRoute* route = nullptr;
+std::unique_ptr<veltrim::platform::ShellRoute> route;
 // Made before the window shows, so that nothing in the window procedure can throw.
 std::string hostsContents;
 
@@ -66,8 +67,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     hostsContents +=
         "#10.0.0." + std::to_string(i % 250) + " host" + std::to_string(i) + ".example.com\r\n";
   }
-  veltrim::platform::ShellRoute shell;
-  route = &shell;
+  route = std::make_unique<veltrim::platform::ShellRoute>();
   WNDCLASSW windowClass = {};
   windowClass.lpfnWndProc = Procedure;
   windowClass.hInstance = instance;

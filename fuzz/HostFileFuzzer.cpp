@@ -1,8 +1,9 @@
 // Feeds arbitrary host-file contents and host names through HostFileHandler and checks what the
 // file holds afterwards against a plain model of the repair.
 //
-// Input: one byte of settings (the host name's length in the low four bits, the failing
-// operation in the next three), the host name, then the file's contents.
+// Input: one byte of settings (the host name's length in the low four bits, the fault in the
+// high four: a failing operation, or another program's write while the rename waits), the host
+// name, then the file's contents.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -120,8 +121,10 @@ bool IsUtf16(const std::string& contents) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size == 0) return 0;
   const std::size_t domainLength = std::min<std::size_t>(data[0] & 0x0F, size - 1);
-  // Three bits name every fault, none included.
-  const Fault fault = static_cast<Fault>((data[0] >> 4) & 0x07);
+  const int faultNumber = data[0] >> 4;
+  const Fault fault = faultNumber <= static_cast<int>(Fault::ChangedDuringWait)
+                          ? static_cast<Fault>(faultNumber)
+                          : Fault::None;
   const std::string domain(reinterpret_cast<const char*>(data) + 1, domainLength);
   const std::string contents(reinterpret_cast<const char*>(data) + 1 + domainLength,
                              size - 1 - domainLength);
@@ -130,31 +133,39 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   platform.files[kPath] = contents;
   FaultyFileSystem faulty(platform, fault);
   veltrim::hostfix::HostFileHandler handler(faulty);
-  const std::vector<std::string> lines = LinesOf(contents);
-  const bool tooLong = lines.size() > veltrim::hostfix::HostFileHandler::kCapacity;
+  const std::size_t capacity = veltrim::hostfix::HostFileHandler::kCapacity;
+  const bool tooLong = LinesOf(contents).size() > capacity;
   const bool leftAlone = IsUtf16(contents);
+  // The other program writes only once a repair is on its way to the rename; the repair then
+  // starts over from what it wrote.
+  const bool changed = fault == Fault::ChangedDuringWait && !tooLong && !leftAlone;
+  const std::string theirs = changed ? contents + veltrim::testing::kOtherProgramsLine : contents;
+  const std::vector<std::string> lines = LinesOf(theirs);
+  const bool tooLongNow = lines.size() > capacity;
 
   bool failed = false;
   try {
     handler.ProcessFile(kPath, domain);
   } catch (const std::out_of_range&) {
-    Check(tooLong && !leftAlone, "only a file of more than 200 lines is refused for its length");
+    Check(tooLongNow && !leftAlone, "only a file of more than 200 lines is refused for its length");
     failed = true;
   } catch (const veltrim::platform::SystemError&) {
-    Check(fault != Fault::None && !tooLong && !leftAlone,
+    Check(fault != Fault::None && fault != Fault::ChangedDuringWait && !tooLong && !leftAlone,
           "a write fails only where it was made to");
     failed = true;
   }
   Check(platform.files.size() == 1, "no temporary file is left behind");
   if (failed || leftAlone) {
-    Check(platform.files[kPath] == contents, "a file that is not repaired stays byte for byte");
+    Check(platform.files[kPath] == theirs,
+          "a file that is not repaired stays byte for byte, as the other program left it");
     faulty.fault = Fault::None;
     handler.RestoreFile();
-    Check(platform.files[kPath] == contents, "the restore undoes nothing that was not rewritten");
+    Check(platform.files[kPath] == theirs, "the restore undoes nothing that was not rewritten");
     Check(platform.files.size() == 1, "no temporary file is left behind by the restore");
     return 0;
   }
-  Check(!tooLong && fault == Fault::None, "a refused or failing repair does not report success");
+  Check(!tooLongNow && (fault == Fault::None || fault == Fault::ChangedDuringWait),
+        "a refused or failing repair does not report success");
   Check(platform.files[kPath] == Joined(lines, domain, true),
         "each line that names the host gains one '#', every line ends in CR LF");
   Check(!StartsWithMark(contents) || StartsWithMark(platform.files[kPath]),

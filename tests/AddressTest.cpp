@@ -69,7 +69,7 @@ INSTANTIATE_TEST_SUITE_P(
         AddressCase{"https://user@/", ""}, AddressCase{"\x80.example", ""},
         // An IP address names no host.
         AddressCase{"http://127.0.0.1/", ""}, AddressCase{"10.0.0.1:80", ""},
-        AddressCase{"http://127.1", ""}, AddressCase{"0x7f000001", ""},
+        AddressCase{"http://127.1", ""}, AddressCase{"0x7f000001", ""}, AddressCase{"0xg", "0xg"},
         AddressCase{"https://[::1]:8080/", ""}, AddressCase{"[2001:db8::1]", ""}));
 
 }  // namespace

@@ -2,8 +2,10 @@
 // file beside it; so does another program that keeps changing the file meanwhile.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <fstream>
 #include <stdexcept>
+#include <thread>
 
 #include "FaultyFileSystem.h"
 #include "HostFileHandler.h"
@@ -51,6 +53,60 @@ INSTANTIATE_TEST_SUITE_P(HostFileHandler, FailingRewrite,
                                            Fault::Flush, Fault::Close, Fault::CopyProtection,
                                            Fault::Replace),
                          FaultName);
+
+// Another program writes the file while the rename waits for a hold on it to end: the check
+// comes again before the next attempt, and the change is kept and repaired too.
+TEST(HostFileHandler, ChangeDuringTheRenamesWaitIsKept) {
+  TempFolder folder;
+  folder.Write("hosts", "10.0.0.1 example.com\r\n");
+  testing::FaultyFileSystem changing(files, Fault::ChangedDuringWait);
+  HostFileHandler handler(changing);
+  handler.ProcessFile(folder.PathOf("hosts"), "example.com");
+  EXPECT_EQ(folder.Read("hosts"),
+            "#10.0.0.1 example.com\r\n#" + std::string(testing::kOtherProgramsLine));
+  EXPECT_EQ(folder.Names(), std::vector<std::string>{"hosts"});
+}
+
+// A repair that is held up between its check and its rename, as a process may be.
+class SlowToRename final : public testing::ForwardingFileSystem {
+ public:
+  SlowToRename() : ForwardingFileSystem(files) {}
+  bool PutInPlace(const std::string& target, const std::string& replacement,
+                  const std::function<bool()>& unchanged) override {
+    return inner_.PutInPlace(target, replacement, [&] {
+      const bool same = unchanged();
+      std::this_thread::sleep_for(std::chrono::milliseconds(300));
+      return same;
+    });
+  }
+};
+
+// Two Veltrims repairing two hosts at once, the first held up before its rename: the second
+// waits for the first's repair instead of removing its new file or being overwritten by it,
+// and both lines end up commented out.
+TEST(HostFileHandler, TwoRepairsAtOnceKeepBothMarks) {
+  for (int round = 0; round < 3; ++round) {
+    TempFolder folder;
+    folder.Write("hosts", "10.0.0.1 a.example\r\n10.0.0.2 b.example\r\n");
+    SlowToRename slow;
+    HostFileHandler first(slow);
+    HostFileHandler second(files);
+    std::string firstError;
+    std::thread other([&] {
+      try {
+        first.ProcessFile(folder.PathOf("hosts"), "a.example");
+      } catch (const std::exception& error) {
+        firstError = error.what();
+      }
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(150));
+    second.ProcessFile(folder.PathOf("hosts"), "b.example");
+    other.join();
+    EXPECT_EQ(firstError, "");
+    EXPECT_EQ(folder.Read("hosts"), "#10.0.0.1 a.example\r\n#10.0.0.2 b.example\r\n");
+    EXPECT_EQ(folder.Names(), std::vector<std::string>{"hosts"});
+  }
+}
 
 // Another program (a VPN client, say) writes the host file between Veltrim's read and its
 // replace, for the first `times` rewrites.

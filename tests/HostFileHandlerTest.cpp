@@ -119,7 +119,7 @@ INSTANTIATE_TEST_SUITE_P(
         LineCase{"  # 10.0.0.1 example.com", "example.com", false},
         LineCase{"example.com", "example.com", false},
         LineCase{"example.com 10.0.0.1", "example.com", false}, LineCase{"", "example.com", false},
-        LineCase{"10.0.0.1 example.com", "", false},
+        LineCase{"10.0.0.1 example.com", "", false}, LineCase{"10.0.0.1 .", "", false},
         // Under a one-label host only the host itself: "com" is no page.
         LineCase{"127.0.0.1 localhost", "localhost", true},
         LineCase{"127.0.0.1 localhost", "l", false}, LineCase{"10.0.0.1 example.com", "com", false},

@@ -88,7 +88,7 @@ TEST(NativeFileSystem, FailuresNameTheActionAndTheFile) {
       {"read the permissions of", missing,
        [&] { files.CopyProtection(missing, folder.PathOf("hosts")); }},
       {"replace", folder.PathOf("hosts"),
-       [&] { files.PutInPlace(folder.PathOf("hosts"), missing); }}};
+       [&] { files.PutInPlace(folder.PathOf("hosts"), missing, [] { return true; }); }}};
   for (const Case& c : cases) {
     try {
       c.operation();

@@ -7,7 +7,11 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
+#include <memory>
+#include <thread>
 
+#include "ForwardingFileSystem.h"
 #include "HostFileHandler.h"
 #include "SystemError.h"
 #include "TempFolder.h"
@@ -43,6 +47,88 @@ TEST_F(Win32Files, HiddenSystemFileIsRepairedAndKeepsItsAttributes) {
   EXPECT_EQ(::GetFileAttributesA(Hosts().c_str()), hidden);
   ASSERT_TRUE(::SetFileAttributesA(Hosts().c_str(), FILE_ATTRIBUTE_NORMAL));
   EXPECT_EQ(folder.Read("hosts"), "127.0.0.1 localhost\r\n#10.0.0.1 example.com\r\n");
+}
+
+// Another program holds a file open for a while, sharing `share`, as a virus scanner or an
+// editor does; `meanwhile` runs halfway through.
+class Hold {
+ public:
+  Hold(const std::string& path, DWORD share, DWORD ms, const std::function<void()>& meanwhile = {})
+      : file_(::CreateFileA(path.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr)),
+        thread_([this, ms, meanwhile] {
+          ::Sleep(ms / 2);
+          if (meanwhile) meanwhile();
+          ::Sleep(ms / 2);
+          file_.Close();
+        }) {}
+  ~Hold() { thread_.join(); }
+  bool Holds() const { return file_.IsValid(); }
+
+ private:
+  platform::AutoCloseHandle file_;
+  std::thread thread_;
+};
+
+// The new file is held as soon as it is written and closed, as a scanner that looks at every
+// file as it is closed would.
+class ScannedNewFile final : public testing::ForwardingFileSystem {
+ public:
+  ScannedNewFile(DWORD share, std::function<void()> meanwhile = {})
+      : ForwardingFileSystem(files), share_(share), meanwhile_(std::move(meanwhile)) {}
+  void CopyProtection(const std::string& original, const std::string& copy) override {
+    inner_.CopyProtection(original, copy);
+    if (hold_ == nullptr) hold_ = std::make_unique<Hold>(copy, share_, 600, meanwhile_);
+    EXPECT_TRUE(hold_->Holds());
+  }
+
+ private:
+  DWORD share_;
+  std::function<void()> meanwhile_;
+  std::unique_ptr<Hold> hold_;
+};
+
+const DWORD kSharing[] = {0, FILE_SHARE_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE};
+
+// A hold of either file for less than two seconds is waited out, whatever the holder shares.
+TEST_F(Win32Files, BriefHoldsAreWaitedOutWhateverTheyShare) {
+  const std::string repaired = "127.0.0.1 localhost\r\n#10.0.0.1 example.com\r\n";
+  for (DWORD share : kSharing) {
+    {
+      Hold scanner(Hosts(), share, 600);
+      ASSERT_TRUE(scanner.Holds());
+      handler.ProcessFile(Hosts(), "example.com");
+    }
+    EXPECT_EQ(folder.Read("hosts"), repaired) << "hosts shared " << share;
+    folder.Write("hosts", kBefore);
+    ScannedNewFile scanned(share);
+    HostFileHandler scannedHandler(scanned);
+    scannedHandler.ProcessFile(Hosts(), "example.com");
+    EXPECT_EQ(folder.Read("hosts"), repaired) << "the new file shared " << share;
+    EXPECT_EQ(folder.Names(), std::vector<std::string>{"hosts"});
+    folder.Write("hosts", kBefore);
+  }
+}
+
+// Another program adds a line while the rename waits for the scanner: the line is kept, and
+// repaired too.
+TEST_F(Win32Files, AChangeWhileTheRenameWaitsIsKept) {
+  ScannedNewFile scanned(0, [&] {
+    // As that program would, it tries again while Veltrim holds the file for its check.
+    platform::AutoCloseHandle file;
+    for (int tries = 0; tries < 100 && !file.IsValid(); ++tries, ::Sleep(10)) {
+      file.Reset(::CreateFileA(Hosts().c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
+                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    }
+    const char line[] = "10.8.0.1 vpn.example.com\r\n";
+    DWORD written = 0;
+    EXPECT_TRUE(::WriteFile(file.Get(), line, sizeof line - 1, &written, nullptr));
+  });
+  HostFileHandler scannedHandler(scanned);
+  scannedHandler.ProcessFile(Hosts(), "example.com");
+  EXPECT_EQ(folder.Read("hosts"),
+            "127.0.0.1 localhost\r\n#10.0.0.1 example.com\r\n#10.8.0.1 vpn.example.com\r\n");
 }
 
 // A virus scanner that holds the file for a moment is waited out; a program that keeps it open

@@ -14,6 +14,8 @@ void HostFileHandler::ProcessFile(const std::string& FilePath, const std::string
   this->Domain = Domain;
   rewritten_ = false;
   if (!IsPresent()) return;
+  const std::unique_ptr<platform::RepairLock> lock = Lock();
+  // Under the lock, no other Veltrim is writing a new file: whatever is left is a killed run's.
   files_.RemoveLeftoversBeside(this->FilePath);
 
   for (int attempt = 1;; ++attempt) {
@@ -47,7 +49,18 @@ void HostFileHandler::ProcessFile(const std::string& FilePath, const std::string
 
 void HostFileHandler::RestoreFile() {
   if (!rewritten_ || !IsPresent()) return;
+  const std::unique_ptr<platform::RepairLock> lock = Lock();
   WritePass(false, std::nullopt);
+}
+
+std::unique_ptr<platform::RepairLock> HostFileHandler::Lock() {
+  std::unique_ptr<platform::RepairLock> lock = files_.LockForRepair(FilePath);
+  if (lock == nullptr) {
+    throw std::runtime_error("Could not repair " + FilePath +
+                             ": another Veltrim was repairing the host files and did not finish "
+                             "in time. It was left as it was.");
+  }
+  return lock;
 }
 
 bool HostFileHandler::WritePass(bool mark, std::optional<std::string_view> expected) {

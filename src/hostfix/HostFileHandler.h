@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <memory>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -32,6 +33,9 @@ class HostFileHandler {
 
  private:
   bool IsPresent() const;
+  // Two Veltrims at once would each replace the file with their own repair of what they read,
+  // and one repair would be lost; so each holds this from its read to its rename.
+  std::unique_ptr<platform::RepairLock> Lock();
   // Writes slots 1 to LineCount, each followed by CR LF, marking those that name `Domain`
   // when `mark` is set; the file is replaced in one step. False, with nothing written, when the
   // file no longer holds `expected`.

@@ -42,6 +42,8 @@ std::size_t Utf8MarkLength(std::string_view text) {
 }
 
 bool NamesHost(std::string_view line, std::string_view host) {
+  // A name of a dot alone would otherwise be taken for it.
+  if (host.empty()) return false;
   line = line.substr(0, line.find('#'));
   // The first field is the address; the names follow it.
   std::size_t start = line.find_first_not_of(kFieldSeparators);

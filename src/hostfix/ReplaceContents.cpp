@@ -12,10 +12,8 @@ bool ReplaceContents(platform::FileSystem& files, const std::string& path,
     file->Flush();
     file->Close();
     files.CopyProtection(path, newPath);
-    if (!expected || files.ReadFile(path) == *expected) {
-      files.PutInPlace(path, newPath);
-      replaced = true;
-    }
+    replaced = files.PutInPlace(path, newPath,
+                                [&] { return !expected || files.ReadFile(path) == *expected; });
   } catch (...) {
     file.reset();  // a file that is still open cannot be removed on Windows
     files.RemoveFile(newPath);

@@ -11,8 +11,8 @@ namespace veltrim::hostfix {
 
 // Writes `contents` to a new file beside `path`, forces it to the disk, gives it the old
 // file's protection and renames it over `path`. When `expected` is given and the file no longer
-// holds it by then, another program has changed it: nothing is replaced and the answer is
-// false. On failure the new file is removed and the error passed on.
+// holds it immediately before the rename, another program has changed it: nothing is replaced
+// and the answer is false. On failure the new file is removed and the error passed on.
 bool ReplaceContents(platform::FileSystem& files, const std::string& path,
                      std::string_view contents, std::optional<std::string_view> expected);
 

@@ -2,6 +2,7 @@
 // single-byte code page has them.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -19,7 +20,15 @@ class OutputFile {
   virtual void Close() = 0;
 };
 
-// Every operation that fails throws SystemError.
+// Held while one repair of a host file runs; released when the object goes.
+class RepairLock {
+ public:
+  virtual ~RepairLock() = default;
+};
+
+// Every operation that fails throws SystemError. A brief hold of a file by another program (a
+// virus scanner, an editor), whatever it shares, is waited out for about two seconds before it
+// counts as a failure.
 class FileSystem {
  public:
   virtual ~FileSystem() = default;
@@ -35,9 +44,16 @@ class FileSystem {
   // Gives `copy` the permissions (on Windows the DACL) and attributes of `original`, hidden and
   // system included.
   virtual void CopyProtection(const std::string& original, const std::string& copy) = 0;
-  // Renames `replacement` to `target` in one step, replacing it: at every instant the name
-  // `target` holds either the whole old file or the whole new one.
-  virtual void PutInPlace(const std::string& target, const std::string& replacement) = 0;
+  // Keeps every other Veltrim, in any session, from repairing host files until the lock goes.
+  // Waits some seconds for one that is repairing; nothing, when it is still at it then.
+  virtual std::unique_ptr<RepairLock> LockForRepair(const std::string& path) = 0;
+  // Renames `replacement` to `target` in one step, replacing it, if `unchanged()` still says
+  // that `target` holds what the replacement was made from, asked immediately before each
+  // attempt: at every instant the name `target` holds either the whole old file or the whole
+  // new one, and no change that another program made is replaced unseen. False, with nothing
+  // replaced, when `unchanged()` says no.
+  virtual bool PutInPlace(const std::string& target, const std::string& replacement,
+                          const std::function<bool()>& unchanged) = 0;
   // Best effort: a file that cannot be removed is left behind.
   virtual void RemoveFile(const std::string& path) noexcept = 0;
   // Best effort: removes the new files that CreateFileBeside made for `path` in a run that

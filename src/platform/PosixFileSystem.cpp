@@ -2,6 +2,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -65,6 +66,16 @@ class PosixOutputFile final : public OutputFile {
   FileDescriptor fd_;
 };
 
+constexpr int kPauseMs = 50;
+constexpr int kRepairLockWaitMs = 5000;
+
+// Every repair locks the host files' folder: a lock that the system lets go of when the
+// process ends, however it ends.
+struct FolderLock final : RepairLock {
+  explicit FolderLock(int descriptor) : fd(descriptor) {}
+  FileDescriptor fd;
+};
+
 std::string::size_type FileNameStart(const std::string& path) {
   std::string::size_type slash = path.rfind('/');
   return slash == std::string::npos ? 0 : slash + 1;
@@ -117,8 +128,24 @@ void PosixFileSystem::CopyProtection(const std::string& original, const std::str
   }
 }
 
-void PosixFileSystem::PutInPlace(const std::string& target, const std::string& replacement) {
+std::unique_ptr<RepairLock> PosixFileSystem::LockForRepair(const std::string& path) {
+  const std::string folder = path.substr(0, FileNameStart(path));
+  auto lock = std::make_unique<FolderLock>(
+      ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (lock->fd.Get() < 0) ThrowErrno("lock the folder of", path);
+  for (int waited = 0; ::flock(lock->fd.Get(), LOCK_EX | LOCK_NB) != 0; waited += kPauseMs) {
+    if (errno != EWOULDBLOCK || waited >= kRepairLockWaitMs) return nullptr;
+    ::usleep(kPauseMs * 1000);
+  }
+  return lock;
+}
+
+bool PosixFileSystem::PutInPlace(const std::string& target, const std::string& replacement,
+                                 const std::function<bool()>& unchanged) {
+  // No program can hold a file here against a rename: the check and the rename follow at once.
+  if (!unchanged()) return false;
   if (::rename(replacement.c_str(), target.c_str()) != 0) ThrowErrno("replace", target);
+  return true;
 }
 
 void PosixFileSystem::RemoveFile(const std::string& path) noexcept { ::unlink(path.c_str()); }

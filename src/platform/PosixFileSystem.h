@@ -13,7 +13,9 @@ class PosixFileSystem final : public FileSystem {
   void CheckWritable(const std::string& path) override;
   std::unique_ptr<OutputFile> CreateFileBeside(const std::string& path) override;
   void CopyProtection(const std::string& original, const std::string& copy) override;
-  void PutInPlace(const std::string& target, const std::string& replacement) override;
+  std::unique_ptr<RepairLock> LockForRepair(const std::string& path) override;
+  bool PutInPlace(const std::string& target, const std::string& replacement,
+                  const std::function<bool()>& unchanged) override;
   void RemoveFile(const std::string& path) noexcept override;
   void RemoveLeftoversBeside(const std::string& path) noexcept override;
 };

@@ -3,7 +3,9 @@
 #include <aclapi.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <atomic>
+#include <vector>
 
 #include "SiblingNames.h"
 #include "Win32Error.h"
@@ -14,40 +16,83 @@ namespace veltrim::platform {
 
 namespace {
 
-// A virus scanner or backup program that holds a host file open usually lets go within a
-// moment, so sharing conflicts are retried for about a second before they count.
-constexpr int kSharingAttempts = 10;
-constexpr DWORD kSharingPauseMs = 100;
+// A virus scanner, backup program or editor that holds a host file open usually lets go within
+// a moment, so a hold is waited out for about two seconds before it counts.
+constexpr ULONGLONG kHoldWaitMs = 2000;
+constexpr DWORD kHoldPauseMs = 50;
+// Another Veltrim's repair of both files takes well under a second, holds waited out included.
+constexpr DWORD kRepairLockWaitMs = 8000;
 
-bool IsSharingConflict(DWORD error) {
-  return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
+// Opening a file that another program holds without sharing what is asked fails with a
+// sharing or lock violation; renaming over it, whatever it shares, with "access denied".
+bool IsHold(DWORD error, bool renaming) {
+  return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION ||
+         (renaming && error == ERROR_ACCESS_DENIED);
 }
 
-// Runs `attempt` until it succeeds, fails for another reason or the conflicts last too long;
-// the last error is left in GetLastError.
+// Runs `attempt`, which answers a Win32 error number (0 on success), until it succeeds, fails
+// for another reason than a hold, or the holds last too long; answers the last error.
 template <typename Attempt>
-bool RetryingSharingConflicts(Attempt attempt) {
-  for (int round = 1;; ++round) {
-    if (attempt()) return true;
-    DWORD error = ::GetLastError();
-    if (!IsSharingConflict(error) || round == kSharingAttempts) {
-      ::SetLastError(error);
-      return false;
+DWORD WaitingOutHolds(bool renaming, Attempt attempt) {
+  const ULONGLONG deadline = ::GetTickCount64() + kHoldWaitMs;
+  for (;;) {
+    const DWORD error = attempt();
+    if (error == ERROR_SUCCESS || !IsHold(error, renaming) || ::GetTickCount64() >= deadline) {
+      return error;
     }
-    ::Sleep(kSharingPauseMs);
+    ::Sleep(kHoldPauseMs);
   }
 }
+
+DWORD ErrorUnless(bool succeeded) { return succeeded ? ERROR_SUCCESS : ::GetLastError(); }
 
 HANDLE OpenRetrying(const std::string& path, DWORD access, DWORD share) {
   const std::wstring wide = Widen(path);
   HANDLE handle = INVALID_HANDLE_VALUE;
-  RetryingSharingConflicts([&] {
+  const DWORD error = WaitingOutHolds(false, [&] {
     handle = ::CreateFileW(wide.c_str(), access, share, nullptr, OPEN_EXISTING,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
-    return handle != INVALID_HANDLE_VALUE;
+    return ErrorUnless(handle != INVALID_HANDLE_VALUE);
   });
+  ::SetLastError(error);
   return handle;
 }
+
+// Renames `from` over `to`, which this process holds open sharing only reading and deleting,
+// in one step of the file system: Windows 10 1709 and later, on NTFS. Answers the error, and
+// ERROR_NOT_SUPPORTED where the system cannot.
+DWORD RenameOverHeldFile(const std::wstring& from, const std::wstring& to) {
+  AutoCloseHandle source(::CreateFileW(from.c_str(), DELETE | SYNCHRONIZE,
+                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                       nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!source.IsValid()) return ::GetLastError();
+  std::vector<unsigned char> buffer(sizeof(FILE_RENAME_INFO) + to.size() * sizeof(wchar_t));
+  auto* rename = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+  rename->Flags = FILE_RENAME_FLAG_POSIX_SEMANTICS | FILE_RENAME_FLAG_REPLACE_IF_EXISTS;
+  rename->RootDirectory = nullptr;
+  rename->FileNameLength = static_cast<DWORD>(to.size() * sizeof(wchar_t));
+  std::copy(to.begin(), to.end(), rename->FileName);
+  // FileRenameInfoEx, which MinGW's headers declare only for a later _WIN32_WINNT form.
+  constexpr auto kFileRenameInfoEx = static_cast<FILE_INFO_BY_HANDLE_CLASS>(22);
+  if (::SetFileInformationByHandle(source.Get(), kFileRenameInfoEx, rename,
+                                   static_cast<DWORD>(buffer.size()))) {
+    return ERROR_SUCCESS;
+  }
+  const DWORD error = ::GetLastError();
+  return error == ERROR_INVALID_PARAMETER || error == ERROR_INVALID_FUNCTION ||
+                 error == ERROR_NOT_SUPPORTED
+             ? ERROR_NOT_SUPPORTED
+             : error;
+}
+
+class MutexLock final : public RepairLock {
+ public:
+  explicit MutexLock(HANDLE mutex) : mutex_(mutex) {}
+  ~MutexLock() override { ::ReleaseMutex(mutex_.Get()); }
+
+ private:
+  AutoCloseHandle mutex_;
+};
 
 // The part of a path after its last backslash or slash.
 std::string FileNameOf(const std::string& path) {
@@ -160,7 +205,11 @@ void Win32FileSystem::CopyProtection(const std::string& original, const std::str
   SECURITY_INFORMATION what = DACL_SECURITY_INFORMATION;
   what |= (control & SE_DACL_PROTECTED) != 0 ? PROTECTED_DACL_SECURITY_INFORMATION
                                              : UNPROTECTED_DACL_SECURITY_INFORMATION;
-  error = ::SetNamedSecurityInfoW(to.data(), SE_FILE_OBJECT, what, nullptr, nullptr, dacl, nullptr);
+  // The new file may be held by a scanner that looks at every file as it is closed.
+  error = WaitingOutHolds(false, [&] {
+    return ::SetNamedSecurityInfoW(to.data(), SE_FILE_OBJECT, what, nullptr, nullptr, dacl,
+                                   nullptr);
+  });
   if (error != ERROR_SUCCESS)
     ThrowError(error, "give the permissions of " + original + " to", copy);
 
@@ -171,20 +220,53 @@ void Win32FileSystem::CopyProtection(const std::string& original, const std::str
   constexpr DWORD kCopied = FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED |
                             FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
   attributes &= kCopied;
-  if (!::SetFileAttributesW(to.c_str(), attributes != 0 ? attributes : FILE_ATTRIBUTE_NORMAL)) {
-    ThrowLastError("give the attributes of " + original + " to", copy);
-  }
+  error = WaitingOutHolds(false, [&] {
+    return ErrorUnless(
+        ::SetFileAttributesW(to.c_str(), attributes != 0 ? attributes : FILE_ATTRIBUTE_NORMAL));
+  });
+  if (error != ERROR_SUCCESS) ThrowError(error, "give the attributes of " + original + " to", copy);
 }
 
-void Win32FileSystem::PutInPlace(const std::string& target, const std::string& replacement) {
-  std::wstring to = Widen(target);
-  std::wstring from = Widen(replacement);
-  if (!RetryingSharingConflicts([&] {
-        return ::MoveFileExW(from.c_str(), to.c_str(),
-                             MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
-      })) {
-    ThrowLastError("replace", target);
-  }
+std::unique_ptr<RepairLock> Win32FileSystem::LockForRepair(const std::string& path) {
+  // Global: a Veltrim in another user's session repairs the same files. Only administrators
+  // may create global names, so no other program can take this one first.
+  AutoCloseHandle mutex(::CreateMutexW(nullptr, FALSE, L"Global\\Veltrim.HostFileRepair"));
+  if (!mutex.IsValid()) ThrowLastError("lock for repair", path);
+  const DWORD waited = ::WaitForSingleObject(mutex.Get(), kRepairLockWaitMs);
+  // An abandoned mutex is a Veltrim that was killed: its leftovers are removed under the lock.
+  if (waited == WAIT_TIMEOUT) return nullptr;
+  if (waited != WAIT_OBJECT_0 && waited != WAIT_ABANDONED) ThrowLastError("lock for repair", path);
+  HANDLE owned = mutex.Get();
+  mutex.Release();
+  return std::make_unique<MutexLock>(owned);
+}
+
+bool Win32FileSystem::PutInPlace(const std::string& target, const std::string& replacement,
+                                 const std::function<bool()>& unchanged) {
+  const std::wstring to = Widen(target);
+  const std::wstring from = Widen(replacement);
+  bool changed = false;
+  const DWORD error = WaitingOutHolds(true, [&] {
+    // Held so, the file cannot be opened for writing by anyone else: the check and the rename
+    // are one step for every other program.
+    AutoCloseHandle hold(::CreateFileW(to.c_str(), GENERIC_READ,
+                                       FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                       FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!hold.IsValid()) return ::GetLastError();
+    changed = !unchanged();
+    if (changed) return static_cast<DWORD>(ERROR_SUCCESS);
+    const DWORD renamed = RenameOverHeldFile(from, to);
+    if (renamed != ERROR_NOT_SUPPORTED) return renamed;
+    // The classic rename, which fails on a file that is open: checked once more, a few
+    // microseconds before it.
+    hold.Close();
+    changed = !unchanged();
+    if (changed) return static_cast<DWORD>(ERROR_SUCCESS);
+    return ErrorUnless(::MoveFileExW(from.c_str(), to.c_str(),
+                                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH));
+  });
+  if (error != ERROR_SUCCESS) ThrowError(error, "replace", target);
+  return !changed;
 }
 
 void Win32FileSystem::RemoveFile(const std::string& path) noexcept {

@@ -16,6 +16,9 @@ class AutoCloseHandle {
   bool IsValid() const { return handle_ != nullptr && handle_ != INVALID_HANDLE_VALUE; }
   HANDLE Get() const { return handle_; }
 
+  // Gives up ownership without closing.
+  void Release() { handle_ = nullptr; }
+
   void Reset(HANDLE handle) {
     Close();
     handle_ = handle;

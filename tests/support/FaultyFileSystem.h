@@ -1,5 +1,6 @@
 // Passes every operation to another FileSystem, except that one operation of the write path
-// fails, as a full disk or a locked file would.
+// fails, as a full disk or a locked file would, or another program changes the file while the
+// rename waits for a hold to end.
 #pragma once
 
 #include <memory>
@@ -12,7 +13,20 @@
 namespace veltrim::testing {
 
 // In this order, so that the fuzzer's inputs keep naming the same point.
-enum class Fault { None, Create, Write, Flush, Close, CopyProtection, Replace, Writable };
+enum class Fault {
+  None,
+  Create,
+  Write,
+  Flush,
+  Close,
+  CopyProtection,
+  Replace,
+  Writable,
+  ChangedDuringWait
+};
+
+// What the other program adds, at ChangedDuringWait.
+inline constexpr char kOtherProgramsLine[] = "10.8.0.1 vpn.example.com\r\n";
 
 class FaultyFileSystem final : public ForwardingFileSystem {
  public:
@@ -29,9 +43,20 @@ class FaultyFileSystem final : public ForwardingFileSystem {
     FailAt(Fault::CopyProtection, original);
     inner_.CopyProtection(original, copy);
   }
-  void PutInPlace(const std::string& target, const std::string& replacement) override {
+  bool PutInPlace(const std::string& target, const std::string& replacement,
+                  const std::function<bool()>& unchanged) override {
     FailAt(Fault::Replace, target);
-    inner_.PutInPlace(target, replacement);
+    if (fault == Fault::ChangedDuringWait && !changed_) {
+      // Once: the first attempt finds the file as it was read but is held off, and the file
+      // changes before the next.
+      changed_ = true;
+      if (!unchanged()) return false;
+      std::unique_ptr<platform::OutputFile> theirs = inner_.CreateFileBeside(target);
+      theirs->Write(inner_.ReadFile(target) + kOtherProgramsLine);
+      theirs->Close();
+      inner_.PutInPlace(target, theirs->Path(), [] { return true; });
+    }
+    return inner_.PutInPlace(target, replacement, unchanged);
   }
 
   void FailAt(Fault point, const std::string& path) const {
@@ -41,6 +66,9 @@ class FaultyFileSystem final : public ForwardingFileSystem {
   }
 
   Fault fault;
+
+ private:
+  bool changed_ = false;
 };
 
 class FaultyFile final : public platform::OutputFile {

@@ -19,8 +19,12 @@ class ForwardingFileSystem : public platform::FileSystem {
   void CopyProtection(const std::string& original, const std::string& copy) override {
     inner_.CopyProtection(original, copy);
   }
-  void PutInPlace(const std::string& target, const std::string& replacement) override {
-    inner_.PutInPlace(target, replacement);
+  std::unique_ptr<platform::RepairLock> LockForRepair(const std::string& path) override {
+    return inner_.LockForRepair(path);
+  }
+  bool PutInPlace(const std::string& target, const std::string& replacement,
+                  const std::function<bool()>& unchanged) override {
+    return inner_.PutInPlace(target, replacement, unchanged);
   }
   void RemoveFile(const std::string& path) noexcept override { inner_.RemoveFile(path); }
   void RemoveLeftoversBeside(const std::string& path) noexcept override {

@@ -13,15 +13,22 @@ namespace veltrim::testing {
 class MemoryFileSystem : public platform::FileSystem {
  public:
   std::map<std::string, std::string> files;
+  int created = 0;
 
   bool IsFile(const std::string& path) override { return files.count(path) != 0; }
   std::string ReadFile(const std::string& path) override { return files.at(path); }
   void CheckWritable(const std::string&) override {}
   std::unique_ptr<platform::OutputFile> CreateFileBeside(const std::string& path) override;
   void CopyProtection(const std::string&, const std::string&) override {}
-  void PutInPlace(const std::string& target, const std::string& replacement) override {
+  std::unique_ptr<platform::RepairLock> LockForRepair(const std::string&) override {
+    return std::make_unique<platform::RepairLock>();
+  }
+  bool PutInPlace(const std::string& target, const std::string& replacement,
+                  const std::function<bool()>& unchanged) override {
+    if (!unchanged()) return false;
     files[target] = files.at(replacement);
     files.erase(replacement);
+    return true;
   }
   void RemoveFile(const std::string& path) noexcept override { files.erase(path); }
   void RemoveLeftoversBeside(const std::string&) noexcept override {}
@@ -42,8 +49,9 @@ class MemoryFile : public platform::OutputFile {
 
 inline std::unique_ptr<platform::OutputFile> MemoryFileSystem::CreateFileBeside(
     const std::string& path) {
-  files[path + ".new"] = "";
-  return std::make_unique<MemoryFile>(*this, path + ".new");
+  const std::string name = path + "." + std::to_string(++created) + ".new";
+  files[name] = "";
+  return std::make_unique<MemoryFile>(*this, name);
 }
 
 }  // namespace veltrim::testing

@@ -60,9 +60,12 @@ TEST(Win32Desktop, StartsProgramsAsAskedAndNamesWhatFails) {
   EmptyStartedLog();
   desktop.StartProgram(kStandin, "\"" + kStandin + "\" /flushdns", "C:\\windows",
                        WindowState::Hidden);
-  EXPECT_EQ(WaitForStarted(1),
-            std::vector<std::string>{"veltrim_standin.exe|0|\"" + kStandin +
-                                     "\" /flushdns|veltrim_e2e.exe|C:\\windows"});
+  ASSERT_EQ(WaitForStarted(1).size(), 1u);
+  desktop.StartProgram(kStandin, "x", "C:\\", WindowState::MaximizedFocused);
+  EXPECT_EQ(WaitForStarted(2),
+            (std::vector<std::string>{
+                "veltrim_standin.exe|0|\"" + kStandin + "\" /flushdns|veltrim_e2e.exe|C:\\windows",
+                "veltrim_standin.exe|3|x|veltrim_e2e.exe|C:\\"}));
   EXPECT_NO_THROW(desktop.CheckProgramExists(kStandin));
 
   const std::string missing = "C:\\windows\\missing.exe";
@@ -74,10 +77,9 @@ TEST(Win32Desktop, StartsProgramsAsAskedAndNamesWhatFails) {
 }
 
 // The desktop shell starts the program as its own child, maximized, with the arguments in any
-// alphabet; the route found ahead serves every start.
+// alphabet; the route, found at the first start, serves the next.
 TEST(Win32Desktop, TheShellStartsTheProgramAsItsOwnChild) {
   platform::Win32Desktop desktop;
-  desktop.PrepareDesktopShell();
   EmptyStartedLog();
   const std::string address = "https://\xD0\xBF\xD1\x80\xD0\xB8\xD0\xBC\xD0\xB5\xD1\x80.example/a";
   ASSERT_TRUE(desktop.StartThroughShell(kStandin, address, WindowState::MaximizedFocused));

@@ -38,7 +38,6 @@ std::string Win32Desktop::ConfiguredHostFilesFolder() {
                ? static_cast<unsigned>(bytes / sizeof(wchar_t) - 1)
                : 0u;
   });
-  // Nothing expands to nothing.
   return Narrow(AskForText<wchar_t>([&](wchar_t* buffer, unsigned capacity) {
     // The count includes the terminating zero, on success as when the buffer is too small.
     const DWORD needed = ::ExpandEnvironmentStringsW(configured.c_str(), buffer, capacity);

@@ -257,8 +257,8 @@ bool Win32FileSystem::PutInPlace(const std::string& target, const std::string& r
     if (changed) return static_cast<DWORD>(ERROR_SUCCESS);
     const DWORD renamed = RenameOverHeldFile(from, to);
     if (renamed != ERROR_NOT_SUPPORTED) return renamed;
-    // The classic rename, which fails on a file that is open: checked once more, a few
-    // microseconds before it.
+    // The classic rename, which fails on a file that is open: checked once more, a moment
+    // before it.
     hold.Close();
     changed = !unchanged();
     if (changed) return static_cast<DWORD>(ERROR_SUCCESS);

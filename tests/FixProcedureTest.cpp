@@ -225,15 +225,6 @@ INSTANTIATE_TEST_SUITE_P(
                 Files{{kElsewhere + "\\hosts", kRepaired.at(kHostsPath)},
                       {kHostsPath, kHosts},
                       {kLmHostsPath, kLmHosts}}},
-        FixCase{"ConfiguredFolderOnAShareIsIgnored",
-                [](Machine& m) {
-                  m.desktop.configuredFolder = m.desktop.localFolder = "\\\\server\\etc";
-                  m.files.files["\\\\server\\etc\\hosts"] = kHosts;
-                },
-                "example.com", Steps({kUpToTheBrowser, ByShell("example.com"), Ending(kYes)}),
-                Files{{"\\\\server\\etc\\hosts", kHosts},
-                      {kHostsPath, kRepaired.at(kHostsPath)},
-                      {kLmHostsPath, kRepaired.at(kLmHostsPath)}}},
         // Without a system folder the paths would name a program and files in the root of the
         // current drive.
         FixCase{"UnknownSystemFolderIsRefusedBeforeAnything",

@@ -7,30 +7,16 @@
 #include <memory>
 #include <string>
 
+#include "Win32Desktop.h"
 #include "Win32ShellRoute.h"
 
 namespace {
 
-const wchar_t kIpconfig[] = L"C:\\windows\\system32\\ipconfig.exe";
 const wchar_t kBrowser[] = L"C:\\Program Files\\Internet Explorer\\iexplore.exe";
 
 std::unique_ptr<veltrim::platform::ShellRoute> route;
-// Made before the window shows, so that nothing in the window procedure can throw.
+// Made before the window shows.
 std::string hostsContents;
-
-void StartIpconfig() {
-  std::wstring line = std::wstring(L"\"") + kIpconfig + L"\" /flushdns";
-  STARTUPINFOW startup = {};
-  startup.cb = sizeof(startup);
-  startup.dwFlags = STARTF_USESHOWWINDOW;
-  startup.wShowWindow = SW_HIDE;
-  PROCESS_INFORMATION process = {};
-  if (::CreateProcessW(kIpconfig, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                       L"C:\\windows\\system32", &startup, &process)) {
-    ::CloseHandle(process.hThread);
-    ::CloseHandle(process.hProcess);
-  }
-}
 
 void RewriteByRename(const wchar_t* path, const wchar_t* fresh) {
   HANDLE file = ::CreateFileW(fresh, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
@@ -45,7 +31,10 @@ void RewriteByRename(const wchar_t* path, const wchar_t* fresh) {
 }
 
 void Fix(HWND window) {
-  StartIpconfig();
+  // As the program starts it, from the same code.
+  veltrim::platform::Win32Desktop().StartProgram(
+      "C:\\windows\\system32\\ipconfig.exe", "\"C:\\windows\\system32\\ipconfig.exe\" /flushdns",
+      "C:\\windows\\system32", veltrim::platform::WindowState::Hidden);
   RewriteByRename(L"C:\\windows\\temp\\yardstick-hosts", L"C:\\windows\\temp\\yardstick-hosts.new");
   RewriteByRename(L"C:\\windows\\temp\\yardstick-lmhosts",
                   L"C:\\windows\\temp\\yardstick-lmhosts.new");
@@ -55,7 +44,14 @@ void Fix(HWND window) {
 }
 
 LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_LBUTTONUP) Fix(window);
+  if (message == WM_LBUTTONUP) {
+    try {
+      Fix(window);
+    } catch (...) {
+      // ipconfig could not be started: no message box, so the figure is missing.
+      ::DestroyWindow(window);
+    }
+  }
   if (message == WM_DESTROY) ::PostQuitMessage(0);
   return ::DefWindowProcW(window, message, wParam, lParam);
 }

@@ -118,7 +118,7 @@ void ShellRoute::Serve(const std::shared_ptr<Shared>& shared) {
       started = walked && ExecuteThrough(*shell.Get(), program, arguments, show);
     }
     // A route that failed is walked from scratch for the next request.
-    if (!started) walked = false;
+    walked = started;
 
     lock.lock();
     shared->asked = false;

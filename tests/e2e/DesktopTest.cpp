@@ -5,12 +5,11 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <fstream>
 #include <functional>
 #include <iterator>
 #include <thread>
 
+#include "StartedLog.h"
 #include "SystemError.h"
 #include "UiDriver.h"
 #include "Win32Desktop.h"
@@ -26,20 +25,6 @@ using platform::WindowState;
 using namespace uidriver;
 
 const std::string kStandin = platform::Narrow(DriverFolder()) + "veltrim_standin.exe";
-
-// The lines that the stand-ins started since the log was emptied, once there are `count`.
-std::vector<std::string> WaitForStarted(std::size_t count) {
-  std::vector<std::string> lines;
-  for (DWORD start = ::GetTickCount(); ::GetTickCount() - start < 10000; ::Sleep(50)) {
-    lines.clear();
-    std::ifstream in(std::getenv("VELTRIM_STARTED_LOG"));
-    for (std::string line; std::getline(in, line);) lines.push_back(line);
-    if (lines.size() >= count) break;
-  }
-  return lines;
-}
-
-void EmptyStartedLog() { std::ofstream(std::getenv("VELTRIM_STARTED_LOG"), std::ios::trunc); }
 
 void ExpectFails(const std::function<void()>& operation, unsigned long number,
                  const std::string& action, const std::string& path) {
@@ -57,12 +42,12 @@ void ExpectFails(const std::function<void()>& operation, unsigned long number,
 // line and current folder asked for.
 TEST(Win32Desktop, StartsProgramsAsAskedAndNamesWhatFails) {
   platform::Win32Desktop desktop;
-  EmptyStartedLog();
+  ForgetStartedPrograms();
   desktop.StartProgram(kStandin, "\"" + kStandin + "\" /flushdns", "C:\\windows",
                        WindowState::Hidden);
-  ASSERT_EQ(WaitForStarted(1).size(), 1u);
+  ASSERT_EQ(WaitForStartedPrograms(1).size(), 1u);
   desktop.StartProgram(kStandin, "x", "C:\\", WindowState::MaximizedFocused);
-  EXPECT_EQ(WaitForStarted(2),
+  EXPECT_EQ(WaitForStartedPrograms(2),
             (std::vector<std::string>{
                 "veltrim_standin.exe|0|\"" + kStandin + "\" /flushdns|veltrim_e2e.exe|C:\\windows",
                 "veltrim_standin.exe|3|x|veltrim_e2e.exe|C:\\"}));
@@ -80,12 +65,12 @@ TEST(Win32Desktop, StartsProgramsAsAskedAndNamesWhatFails) {
 // alphabet; the route, found at the first start, serves the next.
 TEST(Win32Desktop, TheShellStartsTheProgramAsItsOwnChild) {
   platform::Win32Desktop desktop;
-  EmptyStartedLog();
+  ForgetStartedPrograms();
   const std::string address = "https://\xD0\xBF\xD1\x80\xD0\xB8\xD0\xBC\xD0\xB5\xD1\x80.example/a";
   ASSERT_TRUE(desktop.StartThroughShell(kStandin, address, WindowState::MaximizedFocused));
-  ASSERT_EQ(WaitForStarted(1).size(), 1u);
+  ASSERT_EQ(WaitForStartedPrograms(1).size(), 1u);
   ASSERT_TRUE(desktop.StartThroughShell(kStandin, "again", WindowState::Hidden));
-  EXPECT_EQ(WaitForStarted(2),
+  EXPECT_EQ(WaitForStartedPrograms(2),
             (std::vector<std::string>{"veltrim_standin.exe|3|\"" + kStandin + "\" " + address +
                                           "|explorer.exe|C:\\windows\\system32",
                                       "veltrim_standin.exe|0|\"" + kStandin +

@@ -12,9 +12,9 @@
 #include <fstream>
 #include <iterator>
 #include <memory>
-#include <sstream>
 
 #include "ControlIds.h"
+#include "StartedLog.h"
 #include "UiDriver.h"
 #include "Win32Error.h"
 
@@ -48,13 +48,6 @@ std::string ReadFileBytes(const std::string& path) {
 
 void WriteFileBytes(const std::string& path, const std::string& bytes) {
   std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
-}
-
-std::vector<std::string> StartedPrograms() {
-  std::vector<std::string> lines;
-  std::istringstream in(ReadFileBytes(std::getenv("VELTRIM_STARTED_LOG")));
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  return lines;
 }
 
 // A control's box in twips, in the window's client area.

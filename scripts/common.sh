@@ -1,0 +1,62 @@
+# Sourced by the scripts: what most of them start with, and the set-up of a Wine scenario.
+# Sets `root` to the checkout and makes it the current folder.
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+cd "$root"
+bin=$root/build/windows/bin
+
+# Installs what is missing, then configures (once) and builds each preset given, or only the
+# target given.  Usage: build_presets [--target TARGET] PRESET...
+build_presets() {
+  local only=() preset
+  [ "$1" != --target ] || { only=(--target "$2"); shift 2; }
+  "$root/scripts/install-deps"
+  for preset in "$@"; do
+    [ -f "build/$preset/build.ninja" ] || cmake --preset "$preset" >/dev/null
+    cmake --build --preset "$preset" "${only[@]}"
+  done
+}
+
+# The DLLs that a program imports, lower-case, one a line.
+imports_of() {
+  x86_64-w64-mingw32-objdump -p "$1" | sed -n 's/^\s*DLL Name: //p' | tr '[:upper:]' '[:lower:]'
+}
+
+winpath() { printf 'Z:%s' "${1//\//\\}"; }
+
+# Points Wine at a prefix of its own in WORK/prefix, made afresh or copied from TEMPLATE, with
+# the stand-ins in place of ipconfig.exe and the browser; what they record goes to
+# WORK/started.log, the pictures to WORK. The prefix goes when the script ends.
+# Usage: scenario_prefix WORK [TEMPLATE]
+scenario_prefix() {
+  local work=$1
+  mkdir -p "$work"
+  if [ -n "${2:-}" ]; then
+    cp -a "$2" "$work/prefix"
+  else
+    "$root/scripts/e2e-prefix" "$work/prefix" >/dev/null
+  fi
+  export VELTRIM_WINEPREFIX=$work/prefix
+  export WINEPREFIX=$VELTRIM_WINEPREFIX
+  # Our stand-ins, not Wine's own programs of the same names.
+  export WINEDLLOVERRIDES="ipconfig.exe,iexplore.exe=n"
+  VELTRIM_STARTED_LOG=$(winpath "$work/started.log")
+  VELTRIM_SHOTS=$(winpath "$work")
+  export VELTRIM_STARTED_LOG VELTRIM_SHOTS
+  scenario_work=$work
+  trap 'wineserver -k 2>/dev/null || true; rm -rf "$scenario_work/prefix"' EXIT
+}
+
+# Runs a Windows program under Wine on an Xvfb display of its own.
+on_display() {
+  xvfb-run -a -s "-screen 0 1280x1024x24" "$root/scripts/wine-exec" "$@"
+}
+
+# Converts the pictures that a scenario left in FROM into PNGs in TO.
+keep_pictures() {
+  local shot
+  mkdir -p "$2"
+  for shot in "$1"/*.bmp; do
+    [ -e "$shot" ] || continue
+    convert "$shot" "$2/$(basename "${shot%.bmp}").png" && rm -f "$shot"
+  done
+}

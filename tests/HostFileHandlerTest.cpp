@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <stdexcept>
 
@@ -173,13 +174,17 @@ TEST_P(LeftAlone, AndRestoreDoesNothing) {
   HostFileHandler handler(files);
   handler.ProcessFile(folder.PathOf("saved"), "example.com");
 
+  std::string error;
   try {
     handler.ProcessFile(folder.PathOf("hosts"), "other");
-  } catch (const std::out_of_range& error) {
-    EXPECT_EQ(std::string(error.what()),
-              folder.PathOf("hosts") +
-                  " has more than 200 lines; Veltrim can repair host files of up to 200 lines.");
+  } catch (const std::out_of_range& tooLong) {
+    error = tooLong.what();
   }
+  EXPECT_EQ(error, std::count(c.contents.begin(), c.contents.end(), '\n') < 200
+                       ? ""
+                       : folder.PathOf("hosts") +
+                             " has more than 200 lines; Veltrim can repair host files of up to "
+                             "200 lines.");
   handler.RestoreFile();
 
   EXPECT_EQ(folder.Read("saved"), "#1.1.1.1 example.com\r\n");
@@ -199,13 +204,6 @@ INSTANTIATE_TEST_SUITE_P(
                       UntouchedCase{"TwoHundredLinesAndOneWithoutEnd",
                                     Lines(200, "1.1.1.1 other") + "2.2.2.2 other"}),
     [](const auto& info) { return std::string(info.param.name); });
-
-TEST(HostFileHandler, NewHandlerOrEmptyPathHasNothingToRestore) {
-  HostFileHandler handler(files);
-  EXPECT_NO_THROW(handler.RestoreFile());
-  EXPECT_NO_THROW(handler.ProcessFile("", "other"));
-  EXPECT_NO_THROW(handler.RestoreFile());
-}
 
 #ifndef _WIN32
 // The new file takes the old one's permissions (on Windows its DACL, which Wine does not keep).

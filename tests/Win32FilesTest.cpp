@@ -17,7 +17,7 @@
 #include "TempFolder.h"
 #include "Win32Error.h"
 #include "Win32FileSystem.h"
-#include "Win32Handle.h"
+#include "Scoped.h"
 
 namespace veltrim::hostfix {
 namespace {
@@ -60,13 +60,13 @@ class Hold {
           ::Sleep(ms / 2);
           if (meanwhile) meanwhile();
           ::Sleep(ms / 2);
-          file_.Close();
+          file_.Reset();
         }) {}
   ~Hold() { thread_.join(); }
-  bool Holds() const { return file_.IsValid(); }
+  bool Holds() const { return file_.IsSet(); }
 
  private:
-  platform::AutoCloseHandle file_;
+  platform::ScopedHandle file_;
   std::thread thread_;
 };
 
@@ -116,8 +116,8 @@ TEST_F(Win32Files, BriefHoldsAreWaitedOutWhateverTheyShare) {
 TEST_F(Win32Files, AChangeWhileTheRenameWaitsIsKept) {
   ScannedNewFile scanned(0, [&] {
     // As that program would, it tries again while Veltrim holds the file for its check.
-    platform::AutoCloseHandle file;
-    for (int tries = 0; tries < 100 && !file.IsValid(); ++tries, ::Sleep(10)) {
+    platform::ScopedHandle file;
+    for (int tries = 0; tries < 100 && !file.IsSet(); ++tries, ::Sleep(10)) {
       file.Reset(::CreateFileA(Hosts().c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     }
@@ -134,9 +134,9 @@ TEST_F(Win32Files, AChangeWhileTheRenameWaitsIsKept) {
 // A program that keeps the file open fails the repair, within a few seconds, which says so and
 // leaves the file as it was.
 TEST_F(Win32Files, ALongHoldIsReported) {
-  platform::AutoCloseHandle held(::CreateFileA(Hosts().c_str(), GENERIC_READ, 0, nullptr,
-                                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  ASSERT_TRUE(held.IsValid());
+  platform::ScopedHandle held(::CreateFileA(Hosts().c_str(), GENERIC_READ, 0, nullptr,
+                                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  ASSERT_TRUE(held.IsSet());
   try {
     handler.ProcessFile(Hosts(), "example.com");
     FAIL() << "no error";
@@ -145,7 +145,7 @@ TEST_F(Win32Files, ALongHoldIsReported) {
     EXPECT_EQ(error.Path(), Hosts());
     EXPECT_EQ(error.Action(), "open for reading");
   }
-  held.Close();
+  held.Reset();
   EXPECT_EQ(folder.Read("hosts"), kBefore);
 }
 

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "ControlIds.h"
+#include "ResourceIds.h"
 #include "UiDriver.h"
 
 namespace {
@@ -88,9 +88,9 @@ FixFigures MeasureFix() {
   WriteHostFilesOf200Lines();
   FixFigures figures;
   uidriver::Program running;
-  HWND splash = running.WaitForWindow(shell::kSplashClass);
+  HWND splash = running.WaitForWindow(shell::kDisclaimerClass);
   if (splash == nullptr) return figures;
-  uidriver::Click(splash, shell::kCommand1);
+  uidriver::Click(splash, shell::kContinueButton);
   HWND main = running.WaitForWindow(shell::kMainClass);
   if (main == nullptr) return figures;
   uidriver::Type(main, shell::kWebAddress, "http://www.example.com/");
@@ -136,13 +136,13 @@ void PrintSpread(const char* name, const std::vector<double>& values) {
 void PrintFigures() {
   // Both programs once before measuring, so that neither pays for a cold start of Wine.
   MeasureStartup("veltrim_minimal.exe", L"VeltrimMinimal");
-  MeasureStartup("Veltrim.exe", shell::kSplashClass);
+  MeasureStartup("Veltrim.exe", shell::kDisclaimerClass);
   // Alternating, so that whatever else the machine does weighs on both alike.
   constexpr int kPairs = 21;
   std::vector<double> veltrim, minimal, ratios, minimalPeaks, splashPeaks;
   for (int pair = 0; pair < kPairs; ++pair) {
     Startup small = MeasureStartup("veltrim_minimal.exe", L"VeltrimMinimal");
-    Startup ours = MeasureStartup("Veltrim.exe", shell::kSplashClass);
+    Startup ours = MeasureStartup("Veltrim.exe", shell::kDisclaimerClass);
     minimal.push_back(small.ms);
     veltrim.push_back(ours.ms);
     ratios.push_back(ours.ms / small.ms);

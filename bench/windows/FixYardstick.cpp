@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "Scoped.h"
 #include "Win32Desktop.h"
 #include "Win32ShellRoute.h"
 
@@ -19,14 +20,14 @@ std::unique_ptr<veltrim::platform::ShellRoute> route;
 std::string hostsContents;
 
 void RewriteByRename(const wchar_t* path, const wchar_t* fresh) {
-  HANDLE file = ::CreateFileW(fresh, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return;
+  veltrim::platform::ScopedHandle file(::CreateFileW(
+      fresh, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file.IsSet()) return;
   DWORD written = 0;
-  ::WriteFile(file, hostsContents.data(), static_cast<DWORD>(hostsContents.size()), &written,
+  ::WriteFile(file.Get(), hostsContents.data(), static_cast<DWORD>(hostsContents.size()), &written,
               nullptr);
-  ::FlushFileBuffers(file);
-  ::CloseHandle(file);
+  ::FlushFileBuffers(file.Get());
+  file.Reset();
   ::MoveFileExW(fresh, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
 }
 

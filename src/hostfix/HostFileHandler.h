@@ -36,17 +36,17 @@ class HostFileHandler {
   // Two Veltrims at once would each replace the file with their own repair of what they read,
   // and one repair would be lost; so each holds this from its read to its rename.
   std::unique_ptr<platform::RepairLock> Lock();
-  // Writes slots 1 to LineCount, each followed by CR LF, marking those that name `Domain`
+  // Writes slots 1 to LineCount_, each followed by CR LF, marking those that name `Domain`
   // when `mark` is set; the file is replaced in one step. False, with nothing written, when the
   // file no longer holds `expected`.
   bool WritePass(bool mark, std::optional<std::string_view> expected);
 
   platform::FileSystem& files_;
-  std::int16_t LineIndex = 0;
-  std::int16_t LineCount = 0;
-  std::array<std::string, kCapacity + 1> LineBuffer;
-  std::string FilePath;
-  std::string Domain;
+  std::int16_t LineIndex_ = 0;
+  std::int16_t LineCount_ = 0;
+  std::array<std::string, kCapacity + 1> LineBuffer_;
+  std::string FilePath_;
+  std::string Domain_;
   // Whether the last ProcessFile rewrote the file, and so what RestoreFile may undo.
   bool rewritten_ = false;
 };

@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "Scoped.h"
 #include "SiblingNames.h"
 #include "SystemError.h"
 
@@ -22,27 +23,9 @@ namespace {
   throw SystemError(static_cast<unsigned long>(number), std::strerror(number), action, path);
 }
 
-class FileDescriptor {
- public:
-  explicit FileDescriptor(int fd) : fd_(fd) {}
-  FileDescriptor(const FileDescriptor&) = delete;
-  FileDescriptor& operator=(const FileDescriptor&) = delete;
-  ~FileDescriptor() { Close(); }
-  int Get() const { return fd_; }
-  bool Close() {
-    if (fd_ < 0) return true;
-    int fd = fd_;
-    fd_ = -1;
-    return ::close(fd) == 0;
-  }
-
- private:
-  int fd_;
-};
-
 class PosixOutputFile final : public OutputFile {
  public:
-  PosixOutputFile(std::string path, int fd) : path_(std::move(path)), fd_(fd) {}
+  PosixOutputFile(std::string path, ScopedFd&& fd) : path_(std::move(path)), fd_(std::move(fd)) {}
   const std::string& Path() const override { return path_; }
   void Write(std::string_view bytes) override {
     while (!bytes.empty()) {
@@ -58,12 +41,12 @@ class PosixOutputFile final : public OutputFile {
     if (::fsync(fd_.Get()) != 0) ThrowErrno("write to the disk", path_);
   }
   void Close() override {
-    if (!fd_.Close()) ThrowErrno("close", path_);
+    if (!fd_.Free()) ThrowErrno("close", path_);
   }
 
  private:
   std::string path_;
-  FileDescriptor fd_;
+  ScopedFd fd_;
 };
 
 constexpr int kPauseMs = 50;
@@ -73,7 +56,7 @@ constexpr int kRepairLockWaitMs = 5000;
 // process ends, however it ends.
 struct FolderLock final : RepairLock {
   explicit FolderLock(int descriptor) : fd(descriptor) {}
-  FileDescriptor fd;
+  ScopedFd fd;
 };
 
 std::string::size_type FileNameStart(const std::string& path) {
@@ -89,8 +72,8 @@ bool PosixFileSystem::IsFile(const std::string& path) {
 }
 
 std::string PosixFileSystem::ReadFile(const std::string& path) {
-  FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-  if (fd.Get() < 0) ThrowErrno("open for reading", path);
+  ScopedFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  if (!fd.IsSet()) ThrowErrno("open for reading", path);
   std::string contents;
   char buffer[16384];
   for (;;) {
@@ -106,16 +89,16 @@ std::string PosixFileSystem::ReadFile(const std::string& path) {
 }
 
 void PosixFileSystem::CheckWritable(const std::string& path) {
-  FileDescriptor fd(::open(path.c_str(), O_WRONLY | O_CLOEXEC));
-  if (fd.Get() < 0) ThrowErrno("open for writing", path);
+  ScopedFd fd(::open(path.c_str(), O_WRONLY | O_CLOEXEC));
+  if (!fd.IsSet()) ThrowErrno("open for writing", path);
 }
 
 std::unique_ptr<OutputFile> PosixFileSystem::CreateFileBeside(const std::string& path) {
   static std::atomic<unsigned> counter{0};
   for (;;) {
     std::string name = NewFileNameBeside(path, static_cast<unsigned long>(::getpid()), ++counter);
-    int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-    if (fd >= 0) return std::make_unique<PosixOutputFile>(name, fd);
+    ScopedFd fd(::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
+    if (fd.IsSet()) return std::make_unique<PosixOutputFile>(name, std::move(fd));
     if (errno != EEXIST) ThrowErrno("create a new file beside", path);
   }
 }
@@ -132,7 +115,7 @@ std::unique_ptr<RepairLock> PosixFileSystem::LockForRepair(const std::string& pa
   const std::string folder = path.substr(0, FileNameStart(path));
   auto lock = std::make_unique<FolderLock>(
       ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (lock->fd.Get() < 0) ThrowErrno("lock the folder of", path);
+  if (!lock->fd.IsSet()) ThrowErrno("lock the folder of", path);
   for (int waited = 0; ::flock(lock->fd.Get(), LOCK_EX | LOCK_NB) != 0; waited += kPauseMs) {
     if (errno != EWOULDBLOCK || waited >= kRepairLockWaitMs) return nullptr;
     ::usleep(kPauseMs * 1000);
@@ -154,12 +137,11 @@ void PosixFileSystem::RemoveLeftoversBeside(const std::string& path) noexcept {
   try {
     const std::string folder = path.substr(0, FileNameStart(path));
     const std::string fileName = path.substr(FileNameStart(path));
-    DIR* directory = ::opendir(folder.empty() ? "." : folder.c_str());
-    if (directory == nullptr) return;
-    while (const dirent* entry = ::readdir(directory)) {
+    ScopedDirectory directory(::opendir(folder.empty() ? "." : folder.c_str()));
+    if (!directory.IsSet()) return;
+    while (const dirent* entry = ::readdir(directory.Get())) {
       if (IsNewFileNameOf(fileName, entry->d_name)) ::unlink((folder + entry->d_name).c_str());
     }
-    ::closedir(directory);
   } catch (...) {
     // Out of memory: the leftovers stay until the next run.
   }

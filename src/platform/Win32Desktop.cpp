@@ -5,9 +5,9 @@
 
 #include "ApplicationTitle.h"
 #include "AskForText.h"
-#include "Win32ShellRoute.h"
+#include "Scoped.h"
 #include "Win32Error.h"
-#include "Win32Handle.h"
+#include "Win32ShellRoute.h"
 #include "Win32Text.h"
 
 namespace veltrim::platform {
@@ -65,12 +65,10 @@ std::string Win32Desktop::ProgramFilesFolder() {
   const auto getPath = reinterpret_cast<GetKnownFolderPath>(
       reinterpret_cast<void*>(::GetProcAddress(shell32, "SHGetKnownFolderPath")));
   if (getPath == nullptr) ThrowLastError("find SHGetKnownFolderPath in", "shell32.dll");
-  PWSTR path = nullptr;
-  const HRESULT result = getPath(FOLDERID_ProgramFiles, KF_FLAG_DONT_VERIFY, nullptr, &path);
-  std::wstring folder = SUCCEEDED(result) && path != nullptr ? path : L"";
-  ::CoTaskMemFree(path);
+  ScopedCoTaskMemory<PWSTR> path;
+  const HRESULT result = getPath(FOLDERID_ProgramFiles, KF_FLAG_DONT_VERIFY, nullptr, path.Out());
   if (FAILED(result)) ThrowError(static_cast<DWORD>(result), "find", "the Program Files folder");
-  return Narrow(folder);
+  return path.IsSet() ? Narrow(path.Get()) : std::string();
 }
 
 void Win32Desktop::Sleep(unsigned milliseconds) { ::Sleep(milliseconds); }
@@ -94,8 +92,8 @@ void Win32Desktop::StartProgram(const std::string& program, const std::string& c
                         Widen(folder).c_str(), &startup, &process)) {
     ThrowLastError("start", program);
   }
-  AutoCloseHandle processHandle(process.hProcess);
-  AutoCloseHandle threadHandle(process.hThread);
+  ScopedHandle processHandle(process.hProcess);
+  ScopedHandle threadHandle(process.hThread);
 }
 
 void Win32Desktop::PrepareDesktopShell() {

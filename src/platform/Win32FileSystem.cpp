@@ -7,9 +7,9 @@
 #include <atomic>
 #include <vector>
 
+#include "Scoped.h"
 #include "SiblingNames.h"
 #include "Win32Error.h"
-#include "Win32Handle.h"
 #include "Win32Text.h"
 
 namespace veltrim::platform {
@@ -46,7 +46,7 @@ DWORD WaitingOutHolds(bool renaming, Attempt attempt) {
 
 DWORD ErrorUnless(bool succeeded) { return succeeded ? ERROR_SUCCESS : ::GetLastError(); }
 
-HANDLE OpenRetrying(const std::string& path, DWORD access, DWORD share) {
+ScopedHandle OpenRetrying(const std::string& path, DWORD access, DWORD share) {
   const std::wstring wide = Widen(path);
   HANDLE handle = INVALID_HANDLE_VALUE;
   const DWORD error = WaitingOutHolds(false, [&] {
@@ -55,17 +55,17 @@ HANDLE OpenRetrying(const std::string& path, DWORD access, DWORD share) {
     return ErrorUnless(handle != INVALID_HANDLE_VALUE);
   });
   ::SetLastError(error);
-  return handle;
+  return ScopedHandle(handle);
 }
 
 // Renames `from` over `to`, which this process holds open sharing only reading and deleting,
 // in one step of the file system: Windows 10 1709 and later, on NTFS. Answers the error, and
 // ERROR_NOT_SUPPORTED where the system cannot.
 DWORD RenameOverHeldFile(const std::wstring& from, const std::wstring& to) {
-  AutoCloseHandle source(::CreateFileW(from.c_str(), DELETE | SYNCHRONIZE,
-                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                       nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!source.IsValid()) return ::GetLastError();
+  ScopedHandle source(::CreateFileW(from.c_str(), DELETE | SYNCHRONIZE,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!source.IsSet()) return ::GetLastError();
   std::vector<unsigned char> buffer(sizeof(FILE_RENAME_INFO) + to.size() * sizeof(wchar_t));
   auto* rename = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
   rename->Flags = FILE_RENAME_FLAG_POSIX_SEMANTICS | FILE_RENAME_FLAG_REPLACE_IF_EXISTS;
@@ -87,11 +87,11 @@ DWORD RenameOverHeldFile(const std::wstring& from, const std::wstring& to) {
 
 class MutexLock final : public RepairLock {
  public:
-  explicit MutexLock(HANDLE mutex) : mutex_(mutex) {}
+  explicit MutexLock(ScopedHandle&& mutex) : mutex_(std::move(mutex)) {}
   ~MutexLock() override { ::ReleaseMutex(mutex_.Get()); }
 
  private:
-  AutoCloseHandle mutex_;
+  ScopedHandle mutex_;
 };
 
 // The part of a path after its last backslash or slash.
@@ -102,7 +102,8 @@ std::string FileNameOf(const std::string& path) {
 
 class Win32OutputFile final : public OutputFile {
  public:
-  Win32OutputFile(std::string path, HANDLE handle) : path_(std::move(path)), handle_(handle) {}
+  Win32OutputFile(std::string path, ScopedHandle&& handle)
+      : path_(std::move(path)), handle_(std::move(handle)) {}
 
   const std::string& Path() const override { return path_; }
 
@@ -122,28 +123,12 @@ class Win32OutputFile final : public OutputFile {
   }
 
   void Close() override {
-    if (!handle_.Close()) ThrowLastError("close", path_);
+    if (!handle_.Free()) ThrowLastError("close", path_);
   }
 
  private:
   std::string path_;
-  AutoCloseHandle handle_;
-};
-
-// A security descriptor that LocalFree releases.
-class LocalSecurityDescriptor {
- public:
-  LocalSecurityDescriptor() = default;
-  LocalSecurityDescriptor(const LocalSecurityDescriptor&) = delete;
-  LocalSecurityDescriptor& operator=(const LocalSecurityDescriptor&) = delete;
-  ~LocalSecurityDescriptor() {
-    if (descriptor_ != nullptr) ::LocalFree(descriptor_);
-  }
-  PSECURITY_DESCRIPTOR* Out() { return &descriptor_; }
-  PSECURITY_DESCRIPTOR Get() const { return descriptor_; }
-
- private:
-  PSECURITY_DESCRIPTOR descriptor_ = nullptr;
+  ScopedHandle handle_;
 };
 
 }  // namespace
@@ -155,8 +140,8 @@ bool Win32FileSystem::IsFile(const std::string& path) {
 }
 
 std::string Win32FileSystem::ReadFile(const std::string& path) {
-  AutoCloseHandle file(OpenRetrying(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE));
-  if (!file.IsValid()) ThrowLastError("open for reading", path);
+  ScopedHandle file = OpenRetrying(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE);
+  if (!file.IsSet()) ThrowLastError("open for reading", path);
   std::string contents;
   char buffer[16384];
   for (;;) {
@@ -171,18 +156,18 @@ std::string Win32FileSystem::ReadFile(const std::string& path) {
 }
 
 void Win32FileSystem::CheckWritable(const std::string& path) {
-  AutoCloseHandle file(
-      OpenRetrying(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE));
-  if (!file.IsValid()) ThrowLastError("open for writing", path);
+  ScopedHandle file =
+      OpenRetrying(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
+  if (!file.IsSet()) ThrowLastError("open for writing", path);
 }
 
 std::unique_ptr<OutputFile> Win32FileSystem::CreateFileBeside(const std::string& path) {
   static std::atomic<unsigned> counter{0};
   for (;;) {
     std::string name = NewFileNameBeside(path, ::GetCurrentProcessId(), ++counter);
-    HANDLE handle = ::CreateFileW(Widen(name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (handle != INVALID_HANDLE_VALUE) return std::make_unique<Win32OutputFile>(name, handle);
+    ScopedHandle handle(::CreateFileW(Widen(name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (handle.IsSet()) return std::make_unique<Win32OutputFile>(name, std::move(handle));
     if (::GetLastError() != ERROR_FILE_EXISTS) ThrowLastError("create a new file beside", path);
   }
 }
@@ -190,7 +175,7 @@ std::unique_ptr<OutputFile> Win32FileSystem::CreateFileBeside(const std::string&
 void Win32FileSystem::CopyProtection(const std::string& original, const std::string& copy) {
   std::wstring from = Widen(original);
   std::wstring to = Widen(copy);
-  LocalSecurityDescriptor descriptor;
+  ScopedLocal<PSECURITY_DESCRIPTOR> descriptor;
   PACL dacl = nullptr;
   DWORD error = ::GetNamedSecurityInfoW(from.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION,
                                         nullptr, nullptr, &dacl, nullptr, descriptor.Out());
@@ -230,15 +215,13 @@ void Win32FileSystem::CopyProtection(const std::string& original, const std::str
 std::unique_ptr<RepairLock> Win32FileSystem::LockForRepair(const std::string& path) {
   // Global: a Veltrim in another user's session repairs the same files. Only administrators
   // may create global names, so no other program can take this one first.
-  AutoCloseHandle mutex(::CreateMutexW(nullptr, FALSE, L"Global\\Veltrim.HostFileRepair"));
-  if (!mutex.IsValid()) ThrowLastError("lock for repair", path);
+  ScopedHandle mutex(::CreateMutexW(nullptr, FALSE, L"Global\\Veltrim.HostFileRepair"));
+  if (!mutex.IsSet()) ThrowLastError("lock for repair", path);
   const DWORD waited = ::WaitForSingleObject(mutex.Get(), kRepairLockWaitMs);
   // An abandoned mutex is a Veltrim that was killed: its leftovers are removed under the lock.
   if (waited == WAIT_TIMEOUT) return nullptr;
   if (waited != WAIT_OBJECT_0 && waited != WAIT_ABANDONED) ThrowLastError("lock for repair", path);
-  HANDLE owned = mutex.Get();
-  mutex.Release();
-  return std::make_unique<MutexLock>(owned);
+  return std::make_unique<MutexLock>(std::move(mutex));
 }
 
 bool Win32FileSystem::PutInPlace(const std::string& target, const std::string& replacement,
@@ -249,17 +232,16 @@ bool Win32FileSystem::PutInPlace(const std::string& target, const std::string& r
   const DWORD error = WaitingOutHolds(true, [&] {
     // Held so, the file cannot be opened for writing by anyone else: the check and the rename
     // are one step for every other program.
-    AutoCloseHandle hold(::CreateFileW(to.c_str(), GENERIC_READ,
-                                       FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                                       FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!hold.IsValid()) return ::GetLastError();
+    ScopedHandle hold(::CreateFileW(to.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!hold.IsSet()) return ::GetLastError();
     changed = !unchanged();
     if (changed) return static_cast<DWORD>(ERROR_SUCCESS);
     const DWORD renamed = RenameOverHeldFile(from, to);
     if (renamed != ERROR_NOT_SUPPORTED) return renamed;
     // The classic rename, which fails on a file that is open: checked once more, a moment
     // before it.
-    hold.Close();
+    hold.Reset();
     changed = !unchanged();
     if (changed) return static_cast<DWORD>(ERROR_SUCCESS);
     return ErrorUnless(::MoveFileExW(from.c_str(), to.c_str(),
@@ -277,16 +259,15 @@ void Win32FileSystem::RemoveLeftoversBeside(const std::string& path) noexcept {
   try {
     const std::string folder = path.substr(0, path.size() - FileNameOf(path).size());
     WIN32_FIND_DATAW found;
-    HANDLE search = ::FindFirstFileW(Widen(path + ".*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return;
+    ScopedFind search(::FindFirstFileW(Widen(path + ".*").c_str(), &found));
+    if (!search.IsSet()) return;
     do {
       std::string name = Narrow(found.cFileName);
       if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 &&
           IsNewFileNameOf(FileNameOf(path), name)) {
         ::DeleteFileW(Widen(folder + name).c_str());
       }
-    } while (::FindNextFileW(search, &found));
-    ::FindClose(search);
+    } while (::FindNextFileW(search.Get(), &found));
   } catch (...) {
     // Out of memory: the leftovers stay until the next run.
   }

@@ -9,7 +9,7 @@
 #include <mutex>
 #include <thread>
 
-#include "Win32Com.h"
+#include "Scoped.h"
 
 namespace veltrim::platform {
 

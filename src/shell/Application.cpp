@@ -11,7 +11,7 @@
 #include "Win32Desktop.h"
 #include "Win32Error.h"
 #include "Win32FileSystem.h"
-#include "frmSplash.h"
+#include "DisclaimerForm.h"
 
 namespace veltrim::shell {
 
@@ -45,12 +45,13 @@ int Main() {
   hostfix::HostFileHandler HostsHandler(files);
   hostfix::HostFileHandler LmHostsHandler(files);
   OpenWindows windows;
-  MainForm main(windows, desktop, HostsHandler, LmHostsHandler);
-  frmSplash splash(windows, desktop, main);
+  Fix fix(desktop, HostsHandler, LmHostsHandler);
+  MainForm main(windows, desktop, fix);
+  DisclaimerForm disclaimer(windows, desktop, main);
 
   try {
     InitCommonControls();
-    splash.Show();
+    disclaimer.Show();
   } catch (const std::exception& error) {
     // Reported, and the program ends here: with no window, the loop would wait forever.
     desktop.ShowMessage(error.what(), platform::MessageButtons::Ok);
@@ -59,7 +60,7 @@ int Main() {
 
   MSG message;
   while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
-    if (splash.PreviewKey(message) || IsDialogKey(message)) continue;
+    if (disclaimer.PreviewKey(message) || IsDialogKey(message)) continue;
     ::TranslateMessage(&message);
     ::DispatchMessageW(&message);
   }

@@ -4,6 +4,9 @@
 #include <oleacc.h>
 
 #include <new>
+#include <utility>
+
+#include "Scoped.h"
 
 namespace veltrim::shell {
 
@@ -12,7 +15,8 @@ namespace {
 // The system's object for the window, passed every question but that of the role.
 class GraphicAccessible final : public IAccessible {
  public:
-  explicit GraphicAccessible(IAccessible* standard) : standard_(standard) {}
+  explicit GraphicAccessible(platform::ComPtr<IAccessible>&& standard)
+      : standard_(std::move(standard)) {}
   GraphicAccessible(const GraphicAccessible&) = delete;
   GraphicAccessible& operator=(const GraphicAccessible&) = delete;
 
@@ -30,10 +34,7 @@ class GraphicAccessible final : public IAccessible {
   ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
   ULONG STDMETHODCALLTYPE Release() override {
     ULONG left = --references_;
-    if (left == 0) {
-      standard_->Release();
-      delete this;
-    }
+    if (left == 0) delete this;
     return left;
   }
 
@@ -129,7 +130,7 @@ class GraphicAccessible final : public IAccessible {
  private:
   ~GraphicAccessible() = default;
 
-  IAccessible* standard_;
+  platform::ComPtr<IAccessible> standard_;
   ULONG references_ = 1;
 };
 
@@ -150,21 +151,16 @@ LRESULT AnswerAsGraphic(HWND window, WPARAM wParam, LPARAM lParam) {
   using FromObject = LRESULT(WINAPI*)(REFIID, WPARAM, IUnknown*);
   auto createStandard = Find<CreateStandard>(oleacc, "CreateStdAccessibleObject");
   auto fromObject = Find<FromObject>(oleacc, "LresultFromObject");
-  IAccessible* standard = nullptr;
+  platform::ComPtr<IAccessible> standard;
   if (oleacc == nullptr || createStandard == nullptr || fromObject == nullptr ||
-      FAILED(createStandard(window, OBJID_CLIENT, __uuidof(IAccessible),
-                            reinterpret_cast<void**>(&standard)))) {
+      FAILED(createStandard(window, OBJID_CLIENT, __uuidof(IAccessible), standard.OutVoid()))) {
     return ::DefWindowProcW(window, WM_GETOBJECT, wParam, lParam);
   }
-  // No exception may leave a window procedure, so no allocation may throw here.
-  auto* graphic = new (std::nothrow) GraphicAccessible(standard);
-  if (graphic == nullptr) {
-    standard->Release();
-    return ::DefWindowProcW(window, WM_GETOBJECT, wParam, lParam);
-  }
-  LRESULT result = fromObject(__uuidof(IAccessible), wParam, graphic);
-  graphic->Release();
-  return result;
+  // No exception may leave a window procedure, so no allocation may throw here. The object
+  // takes the system's only once it has been made.
+  platform::ComPtr<IAccessible> graphic(new (std::nothrow) GraphicAccessible(std::move(standard)));
+  if (!graphic.IsSet()) return ::DefWindowProcW(window, WM_GETOBJECT, wParam, lParam);
+  return fromObject(__uuidof(IAccessible), wParam, graphic.Get());
 }
 
 }  // namespace veltrim::shell

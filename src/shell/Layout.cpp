@@ -28,13 +28,12 @@ HFONT MakeFont(int hundredthsOfPoint, int dpi, bool bold, bool italic) {
 void FitToText(HWND control, HFONT font, bool anchorRight) {
   std::wstring text(static_cast<size_t>(::GetWindowTextLengthW(control)), L'\0');
   ::GetWindowTextW(control, text.data(), static_cast<int>(text.size() + 1));
-  HDC dc = ::GetDC(control);
   SIZE size = {};
   {
-    ScopedSelect select(dc, font);
-    ::GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    platform::ScopedWindowDc dc(control);
+    platform::ScopedSelect select(dc.Get(), font);
+    ::GetTextExtentPoint32W(dc.Get(), text.c_str(), static_cast<int>(text.size()), &size);
   }
-  ::ReleaseDC(control, dc);
   RECT rect;
   ::GetWindowRect(control, &rect);
   ::MapWindowPoints(nullptr, ::GetParent(control), reinterpret_cast<POINT*>(&rect), 2);
@@ -43,28 +42,17 @@ void FitToText(HWND control, HFONT font, bool anchorRight) {
 }
 
 int ScreenDpi() {
-  HDC screen = ::GetDC(nullptr);
-  int dpi = ::GetDeviceCaps(screen, LOGPIXELSY);
-  ::ReleaseDC(nullptr, screen);
+  platform::ScopedWindowDc screen(nullptr);
+  int dpi = ::GetDeviceCaps(screen.Get(), LOGPIXELSY);
   return dpi > 0 ? dpi : USER_DEFAULT_SCREEN_DPI;
 }
 
 Fonts::Fonts(int dpi)
-    : regular_(MakeFont(kRegularSize, dpi, false, false)),
-      bold_(MakeFont(kLargeSize, dpi, true, false)),
-      boldItalic_(MakeFont(kLargeSize, dpi, true, true)) {}
+    : fonts_{platform::ScopedFont(MakeFont(kRegularSize, dpi, false, false)),
+             platform::ScopedFont(MakeFont(kLargeSize, dpi, true, false)),
+             platform::ScopedFont(MakeFont(kLargeSize, dpi, true, true))} {}
 
-HFONT Fonts::Get(FontStyle style) const {
-  switch (style) {
-    case FontStyle::Bold:
-      return bold_.Get();
-    case FontStyle::BoldItalic:
-      return boldItalic_.Get();
-    case FontStyle::Regular:
-      break;
-  }
-  return regular_.Get();
-}
+HFONT Fonts::Get(FontStyle style) const { return fonts_[static_cast<int>(style)].Get(); }
 
 void CreateControls(HWND parent, const std::vector<ControlLayout>& table, int dpi,
                     const Fonts& fonts) {

@@ -4,13 +4,14 @@
 
 #include <windows.h>
 
+#include <array>
 #include <vector>
 
-#include "GdiObjects.h"
+#include "Scoped.h"
 
 namespace veltrim::shell {
 
-enum class FontStyle { Regular, Bold, BoldItalic };
+enum class FontStyle { Regular, Bold, BoldItalic, Count };
 enum class Sizing { Fixed, FitTextAnchorLeft, FitTextAnchorRight };
 
 struct ControlLayout {
@@ -34,13 +35,12 @@ int ScreenDpi();
 // The fonts that the windows use, at one DPI.
 class Fonts {
  public:
+  Fonts() = default;
   explicit Fonts(int dpi);
   HFONT Get(FontStyle style) const;
 
  private:
-  ScopedFont regular_;
-  ScopedFont bold_;
-  ScopedFont boldItalic_;
+  std::array<platform::ScopedFont, static_cast<int>(FontStyle::Count)> fonts_;
 };
 
 // Creates the controls in table order, which is also their tab order, laid out at `dpi`. Throws

@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "ApplicationTitle.h"
-#include "ControlIds.h"
+#include "ResourceIds.h"
 #include "Win32Text.h"
 
 namespace veltrim::shell {
@@ -17,8 +17,8 @@ constexpr DWORD kButton = WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON;
 
 // In tab order. The prompt comes just before the address box, which screen readers then name
 // after it; a label takes no focus, so it changes nothing for Tab.
-const std::vector<ControlLayout>& MainLayout() {
-  static const std::vector<ControlLayout> layout = {
+const std::vector<ControlLayout>& Controls() {
+  static const std::vector<ControlLayout> controls = {
       {kWebLabel, L"STATIC", L"Type website to fix below", 240, 240, 3615, 255,
        WS_VISIBLE | SS_LEFT | SS_NOPREFIX, 0, FontStyle::Regular},
       {kWebAddress, L"EDIT", L"http://", 240, 480, 3375, 285,
@@ -30,22 +30,25 @@ const std::vector<ControlLayout>& MainLayout() {
       {kProgressItem, L"STATIC", L"", 1920, 360, 1695, 375, SS_LEFT | SS_NOPREFIX, 0,
        FontStyle::BoldItalic},
   };
-  return layout;
+  return controls;
 }
 
 HICON LoadAppIcon(int size) {
-  return static_cast<HICON>(::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(kAppIcon),
-                                         IMAGE_ICON, size, size, LR_DEFAULTCOLOR | LR_SHARED));
+  return static_cast<HICON>(::LoadImageW(::GetModuleHandleW(nullptr),
+                                         MAKEINTRESOURCEW(VELTRIM_ICON), IMAGE_ICON, size, size,
+                                         LR_DEFAULTCOLOR | LR_SHARED));
 }
 
 }  // namespace
 
+MainForm::MainForm(OpenWindows& windows, platform::Desktop& desktop, Fix& fix)
+    : Window(windows, desktop, {Controls(), kClientWidth, kClientHeight}), fix_(fix) {}
+
 void MainForm::Show() {
   HICON icon = LoadAppIcon(::GetSystemMetrics(SM_CXICON));
   HICON smallIcon = LoadAppIcon(::GetSystemMetrics(SM_CXSMICON));
-  Register(kMainClass, icon, smallIcon);
   CreateTopLevel(kMainClass, platform::Widen(platform::kApplicationTitle).c_str(),
-                 WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, WS_EX_CONTROLPARENT);
+                 WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, WS_EX_CONTROLPARENT, icon, smallIcon);
   // Set on the window as well, where the task bar and Alt+Tab ask for it.
   ::SendMessageW(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
   ::SendMessageW(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon));
@@ -53,35 +56,6 @@ void MainForm::Show() {
   FocusAddressAtEnd();
   // While the user types, so that only the browser's start is left for "Fix It".
   Desktop().PrepareDesktopShell();
-}
-
-LRESULT MainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-  switch (message) {
-    case WM_CREATE:
-      OnCreate();
-      return 0;
-    case WM_COMMAND:
-      OnCommand(LOWORD(wParam));
-      return 0;
-    case WM_DPICHANGED:
-      OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
-      return 0;
-  }
-  return Default(message, wParam, lParam);
-}
-
-void MainForm::OnCreate() {
-  int dpi = ScreenDpi();
-  fonts_ = std::make_unique<Fonts>(dpi);
-  CreateControls(Handle(), MainLayout(), dpi, *fonts_);
-  CentreOnScreen(Handle(), kClientWidth, kClientHeight, dpi);
-}
-
-void MainForm::OnDpiChanged(int dpi, const RECT& suggested) {
-  auto fonts = std::make_unique<Fonts>(dpi);
-  LayOutControls(Handle(), MainLayout(), dpi, *fonts);
-  fonts_ = std::move(fonts);
-  MoveForNewDpi(Handle(), suggested);
 }
 
 void MainForm::OnCommand(int id) {
@@ -92,7 +66,7 @@ void MainForm::OnCommand(int id) {
     ::DestroyWindow(Handle());
   } else if (id == kFixItButton) {
     fixing_ = true;
-    RunFix(*this, Desktop(), HostsHandler_, LmHostsHandler_);
+    fix_.Run(*this);
     fixing_ = false;
   }
 }

@@ -1,8 +1,6 @@
 // The working window: the address box, "Fix It" and the progress of the fix.
 #pragma once
 
-#include <memory>
-
 #include "FixProcedure.h"
 #include "Layout.h"
 #include "Window.h"
@@ -11,17 +9,13 @@ namespace veltrim::shell {
 
 class MainForm final : public Window, private FixView {
  public:
-  MainForm(OpenWindows& windows, platform::Desktop& desktop, hostfix::HostFileHandler& HostsHandler,
-           hostfix::HostFileHandler& LmHostsHandler)
-      : Window(windows, desktop), HostsHandler_(HostsHandler), LmHostsHandler_(LmHostsHandler) {}
+  // "Fix It" runs `fix` on the window.
+  MainForm(OpenWindows& windows, platform::Desktop& desktop, Fix& fix);
   // Throws when the window cannot be created.
   void Show();
 
  private:
-  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
-  void OnCreate();
-  void OnCommand(int id);
-  void OnDpiChanged(int dpi, const RECT& suggested);
+  void OnCommand(int id) override;
 
   // FixView
   std::string AddressText() override;
@@ -31,13 +25,10 @@ class MainForm final : public Window, private FixView {
   void AskAgain() override;
   void Close() override;
 
-  HWND Control(int id) const { return ::GetDlgItem(Handle(), id); }
   // The focus in the address box, the caret after its text.
   void FocusAddressAtEnd();
 
-  hostfix::HostFileHandler& HostsHandler_;
-  hostfix::HostFileHandler& LmHostsHandler_;
-  std::unique_ptr<Fonts> fonts_;
+  Fix& fix_;
   bool fixing_ = false;
 };
 

@@ -1,34 +1,30 @@
 #include "PictureBox.h"
 
-#include "GdiObjects.h"
 #include "GraphicAccessible.h"
-#include "Win32Error.h"
+#include "Scoped.h"
+#include "Window.h"
 
 namespace veltrim::shell {
 
 namespace {
 
 void Paint(HWND box) {
-  PAINTSTRUCT paint;
-  HDC dc = ::BeginPaint(box, &paint);
+  platform::ScopedPaint paint(box);
+  HDC dc = paint.Get();
   auto bitmap = reinterpret_cast<HBITMAP>(::GetWindowLongPtrW(box, GWLP_USERDATA));
   RECT client;
   ::GetClientRect(box, &client);
   BITMAP info = {};
   if (bitmap != nullptr && ::GetObjectW(bitmap, sizeof(info), &info) != 0) {
-    HDC source = ::CreateCompatibleDC(dc);
-    {
-      ScopedSelect select(source, bitmap);
-      ::SetStretchBltMode(dc, HALFTONE);
-      ::SetBrushOrgEx(dc, 0, 0, nullptr);
-      ::StretchBlt(dc, 0, 0, client.right, client.bottom, source, 0, 0, info.bmWidth, info.bmHeight,
-                   SRCCOPY);
-    }
-    ::DeleteDC(source);
+    platform::ScopedMemoryDc source(::CreateCompatibleDC(dc));
+    platform::ScopedSelect select(source.Get(), bitmap);
+    ::SetStretchBltMode(dc, HALFTONE);
+    ::SetBrushOrgEx(dc, 0, 0, nullptr);
+    ::StretchBlt(dc, 0, 0, client.right, client.bottom, source.Get(), 0, 0, info.bmWidth,
+                 info.bmHeight, SRCCOPY);
   } else {
     ::FillRect(dc, &client, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
   }
-  ::EndPaint(box, &paint);
 }
 
 LRESULT CALLBACK Procedure(HWND box, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -50,15 +46,8 @@ LRESULT CALLBACK Procedure(HWND box, UINT message, WPARAM wParam, LPARAM lParam)
 }  // namespace
 
 void RegisterPictureBox() {
-  WNDCLASSEXW windowClass = {};
-  windowClass.cbSize = sizeof(windowClass);
-  windowClass.lpfnWndProc = Procedure;
-  windowClass.hInstance = ::GetModuleHandleW(nullptr);
-  windowClass.hCursor = ::LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-  windowClass.lpszClassName = kPictureBoxClass;
-  if (::RegisterClassExW(&windowClass) == 0 && ::GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
-    platform::ThrowLastError("register the window class", "VeltrimPictureBox");
-  }
+  // No background: the picture covers it all.
+  RegisterWindowClass(kPictureBoxClass, Procedure, nullptr);
 }
 
 void SetPicture(HWND box, HBITMAP bitmap) {

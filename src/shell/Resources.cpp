@@ -3,7 +3,7 @@
 #include <wincodec.h>
 
 #include "Version.h"
-#include "Win32Com.h"
+#include "Scoped.h"
 #include "Win32Error.h"
 
 namespace veltrim::shell {
@@ -23,9 +23,9 @@ std::string ProgramVersion() {
          std::to_string(kVersionRevision);
 }
 
-HBITMAP LoadJpegResource(int id) {
+platform::ScopedBitmap LoadJpegResource(int id) {
   HMODULE module = ::GetModuleHandleW(nullptr);
-  HRSRC found = ::FindResourceW(module, MAKEINTRESOURCEW(id), MAKEINTRESOURCEW(10));  // RT_RCDATA
+  HRSRC found = ::FindResourceW(module, MAKEINTRESOURCEW(id), RT_RCDATA);
   HGLOBAL loaded = found != nullptr ? ::LoadResource(module, found) : nullptr;
   void* bytes = loaded != nullptr ? ::LockResource(loaded) : nullptr;
   if (bytes == nullptr) platform::ThrowLastError("load", "the banner picture");
@@ -64,14 +64,12 @@ HBITMAP LoadJpegResource(int id) {
   info.bmiHeader.biBitCount = 32;
   info.bmiHeader.biCompression = BI_RGB;
   void* pixels = nullptr;
-  HBITMAP bitmap = ::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &pixels, nullptr, 0);
-  if (bitmap == nullptr) platform::ThrowLastError("make a bitmap of", "the banner picture");
-  HRESULT copied =
-      converted->CopyPixels(nullptr, width * 4, width * 4 * height, static_cast<BYTE*>(pixels));
-  if (SUCCEEDED(copied)) return bitmap;
-  ::DeleteObject(bitmap);
-  Check(copied, "decode");  // throws
-  return nullptr;
+  platform::ScopedBitmap bitmap(
+      ::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &pixels, nullptr, 0));
+  if (!bitmap.IsSet()) platform::ThrowLastError("make a bitmap of", "the banner picture");
+  Check(converted->CopyPixels(nullptr, width * 4, width * 4 * height, static_cast<BYTE*>(pixels)),
+        "decode");
+  return bitmap;
 }
 
 }  // namespace veltrim::shell

@@ -5,12 +5,14 @@
 
 #include <string>
 
+#include "Scoped.h"
+
 namespace veltrim::shell {
 
 // "major.minor.revision", each a plain decimal number.
 std::string ProgramVersion();
 
 // Decodes the JPEG picture resource `id` into a bitmap; throws SystemError on failure.
-HBITMAP LoadJpegResource(int id);
+platform::ScopedBitmap LoadJpegResource(int id);
 
 }  // namespace veltrim::shell

@@ -21,15 +21,16 @@ std::string Describe(const std::exception_ptr& error) {
 
 }  // namespace
 
-void Window::Register(const wchar_t* className, HICON icon, HICON smallIcon) {
+void RegisterWindowClass(const wchar_t* className, WNDPROC procedure, HBRUSH background, HICON icon,
+                         HICON smallIcon) {
   WNDCLASSEXW windowClass = {};
   windowClass.cbSize = sizeof(windowClass);
-  windowClass.lpfnWndProc = Procedure;
+  windowClass.lpfnWndProc = procedure;
   windowClass.hInstance = ::GetModuleHandleW(nullptr);
   windowClass.hIcon = icon;
   windowClass.hIconSm = smallIcon;
-  windowClass.hCursor = ::LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  windowClass.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+  windowClass.hbrBackground = background;
   windowClass.lpszClassName = className;
   if (::RegisterClassExW(&windowClass) == 0 && ::GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
     platform::ThrowLastError("register the window class", platform::Narrow(className));
@@ -37,7 +38,9 @@ void Window::Register(const wchar_t* className, HICON icon, HICON smallIcon) {
 }
 
 void Window::CreateTopLevel(const wchar_t* className, const wchar_t* caption, DWORD style,
-                            DWORD exStyle) {
+                            DWORD exStyle, HICON icon, HICON smallIcon) {
+  RegisterWindowClass(className, Procedure, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1), icon,
+                      smallIcon);
   creationError_ = nullptr;
   HWND created = ::CreateWindowExW(exStyle, className, caption, style, CW_USEDEFAULT, CW_USEDEFAULT,
                                    CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr,
@@ -73,6 +76,37 @@ LRESULT CALLBACK Window::Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARA
     }
   }
   return result;
+}
+
+LRESULT Window::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_CREATE:
+      OnCreate();
+      return 0;
+    case WM_COMMAND:
+      OnCommand(LOWORD(wParam));
+      return 0;
+    case WM_DPICHANGED:
+      OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+      return 0;
+  }
+  return ::DefWindowProcW(hwnd_, message, wParam, lParam);
+}
+
+void Window::OnCreate() {
+  const int dpi = ScreenDpi();
+  fonts_ = Fonts(dpi);
+  CreateControls(hwnd_, layout_.controls, dpi, fonts_);
+  OnCreated();
+  CentreOnScreen(hwnd_, layout_.clientWidth, layout_.clientHeight, dpi);
+}
+
+// Pictures are stretched to their boxes, as at any DPI other than 96.
+void Window::OnDpiChanged(int dpi, const RECT& suggested) {
+  Fonts fonts(dpi);
+  LayOutControls(hwnd_, layout_.controls, dpi, fonts);
+  fonts_ = std::move(fonts);
+  MoveForNewDpi(hwnd_, suggested);
 }
 
 bool Window::KeepFocus(WPARAM activation) {

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <functional>
 #include <cstring>
@@ -13,9 +14,10 @@
 #include <iterator>
 #include <memory>
 
-#include "ControlIds.h"
+#include "ResourceIds.h"
 #include "StartedLog.h"
 #include "UiDriver.h"
+#include "Scoped.h"
 #include "Win32Error.h"
 
 namespace veltrim::e2e {
@@ -50,179 +52,207 @@ void WriteFileBytes(const std::string& path, const std::string& bytes) {
   std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
 }
 
-// A control's box in twips, in the window's client area.
-struct Box {
+// The font a label is drawn in: "MS Sans Serif" 8.25 point, or 9.75 point bold, as the
+// program asks for it, so that the system substitutes the same face for both.
+enum class Face { None, Regular, Bold, BoldItalic };
+// How a label's box follows its text: not at all, or fitted to it keeping its left or its right
+// edge.
+enum class Fit { Fixed, KeepsLeft, KeepsRight };
+
+// A control as the layout requirement places it at 96 DPI: its box in pixels in the client
+// area, the texts it shows (the first as the window opens), whether it is visible then.
+struct Control {
   int id;
   int left, top, width, height;
+  std::vector<std::string> texts;
+  bool visible = true;
+  Face face = Face::None;
+  Fit fit = Fit::Fixed;
+  bool wraps = false;
 };
 
-int Px(int twips, int dpi) { return ::MulDiv(twips, dpi, 1440); }
+struct WindowRequirement {
+  int clientWidth, clientHeight;  // pixels at 96 DPI
+  std::vector<Control> controls;
+  std::vector<int> tabOrder;  // from the first control with the focus, round to it again
+};
 
-// The splash's frame holds most controls; their boxes are relative to it, at its top.
-constexpr int kFrameLeft = 120;
+const std::string kDisclaimerWords =
+    "This software is provided as is, with no support or warranty of any kind. The use of this "
+    "software is not endorsed by Microsoft Corporation, and we accept no responsibility for loss "
+    "of data or damage to your system which may result from the use of this software. By using "
+    "this software you agree to the above terms. If you do not agree to the above terms press "
+    "ESC to exit from the program.";
 
-void ExpectBox(HWND window, const Box& box, int dpi, bool inFrame) {
-  const RECT at = Inspect(window, box.id).rect;
-  EXPECT_EQ((std::vector<long>{at.left, at.top, at.right - at.left, at.bottom - at.top}),
-            (std::vector<long>{Px(box.left, dpi) + (inFrame ? Px(kFrameLeft, dpi) : 0),
-                               Px(box.top, dpi), Px(box.width, dpi), Px(box.height, dpi)}))
-      << "left, top, width and height of control " << box.id;
+const WindowRequirement kDisclaimer = {
+    566,
+    333,
+    {{kDisclaimerFrame, 8, 0, 552, 326, {""}},
+     {kBanner, 8, 8, 549, 94, {"Veltrim"}},
+     {kProductName, 204, 112, 58, 16, {"Veltrim"}, true, Face::Bold, Fit::KeepsRight},
+     {kVersionLabel, 272, 112, 54, 16, {"Version 1.0.0"}, true, Face::Bold, Fit::KeepsLeft},
+     {kAcceleratorsNotice,
+      32,
+      144,
+      497,
+      17,
+      {"Please close all web acceleration programs prior to using this application."},
+      true,
+      Face::Regular},
+     {kWarningTitle, 248, 176, 73, 17, {"Warning"}, true, Face::Bold},
+     {kDisclaimerText, 32, 200, 497, 57, {kDisclaimerWords}, true, Face::Regular, Fit::Fixed, true},
+     {kAgreePrompt,
+      32,
+      264,
+      497,
+      17,
+      {"If you agree to the above terms please click continue otherwise click exit."},
+      true,
+      Face::Regular},
+     {kContinueButton, 168, 288, 89, 25, {"Continue"}},
+     {kExitButton, 304, 288, 89, 25, {"Exit"}}},
+    {kBanner, kContinueButton, kExitButton, kBanner}};
+
+const WindowRequirement kMain = {
+    261,
+    105,
+    {{kWebLabel, 16, 16, 241, 17, {"Type website to fix below"}, true, Face::Regular},
+     {kWebAddress, 16, 32, 225, 19, {"http://"}},
+     {kCancel, 16, 64, 105, 33, {"Cancel"}},
+     {kFixItButton, 136, 64, 105, 33, {"Fix It"}},
+     {kProgress, 16, 24, 73, 25, {"Fixing....."}, false, Face::Bold},
+     {kProgressItem,
+      128,
+      24,
+      113,
+      25,
+      {"", "Flushing DNS", "Clearing Hosts", "Completed"},
+      false,
+      Face::BoldItalic}},
+    {kWebAddress, kCancel, kFixItButton, kWebAddress}};
+
+// The text fits inside the label with its font at `dpi`: wrapped to its width when it wraps,
+// otherwise on one line, and never taller than the label. Returns the height it takes.
+long ExpectTextFits(const Control& control, const RECT& box, const std::string& text, int dpi) {
+  LOGFONTA request = {};
+  request.lfHeight = -::MulDiv(control.face == Face::Regular ? 825 : 975, dpi, 7200);
+  request.lfWeight = control.face == Face::Regular ? FW_NORMAL : FW_BOLD;
+  request.lfItalic = control.face == Face::BoldItalic;
+  request.lfCharSet = DEFAULT_CHARSET;
+  std::strcpy(request.lfFaceName, "MS Sans Serif");
+  platform::ScopedFont font(::CreateFontIndirectA(&request));
+  platform::ScopedWindowDc dc(nullptr);
+  platform::ScopedSelect select(dc.Get(), font.Get());
+  RECT needed = {0, 0, box.right - box.left, 0};
+  ::DrawTextA(dc.Get(), text.c_str(), -1, &needed,
+              DT_CALCRECT | DT_NOPREFIX | (control.wraps ? DT_WORDBREAK : DT_SINGLELINE));
+  EXPECT_LE(needed.bottom, box.bottom - box.top) << '"' << text << "\" at " << dpi;
+  EXPECT_LE(needed.right, box.right - box.left) << '"' << text << "\" at " << dpi;
+  return needed.bottom;
 }
 
-void ExpectClientSize(HWND window, int widthTwips, int heightTwips, int dpi) {
-  RECT client = ClientRectOnScreen(window);
-  EXPECT_EQ(client.right - client.left, Px(widthTwips, dpi));
-  EXPECT_EQ(client.bottom - client.top, Px(heightTwips, dpi));
+// Within a pixel of the 96-DPI length scaled to `dpi`, and exactly it at 96 DPI.
+void ExpectScaled(long actual, int at96, int dpi, const char* what, int id) {
+  EXPECT_LE(std::abs(actual - ::MulDiv(at96, dpi, 96)), dpi == 96 ? 0 : 1)
+      << what << " of control " << id << " at " << dpi << " DPI";
 }
 
-// The window as it first opens: centred on the screen.
-void ExpectCentredClient(HWND window, int widthTwips, int heightTwips, int dpi) {
-  ExpectClientSize(window, widthTwips, heightTwips, dpi);
+// The window laid out at `dpi` as required: at 96 DPI every box is the requirement's to the
+// pixel, at any other each is within a pixel of it scaled. Every control lies inside the client
+// area, every label's texts fit, no two visible ones overlap where they draw (a label only as
+// far down as its text) unless one holds the other, and Tab goes round the required controls in
+// order.
+void ExpectLaidOut(HWND window, const WindowRequirement& required, int dpi) {
+  const RECT client = ClientRectOnScreen(window);
+  ExpectScaled(client.right - client.left, required.clientWidth, dpi, "client width", 0);
+  ExpectScaled(client.bottom - client.top, required.clientHeight, dpi, "client height", 0);
+  std::vector<RECT> shown;
+  for (const Control& control : required.controls) {
+    const ControlState state = Inspect(window, control.id);
+    const RECT& box = state.rect;
+    ExpectScaled(box.top, control.top, dpi, "top", control.id);
+    if (control.fit != Fit::KeepsRight)
+      ExpectScaled(box.left, control.left, dpi, "left", control.id);
+    if (control.fit != Fit::KeepsLeft) {
+      ExpectScaled(box.right, control.left + control.width, dpi, "right", control.id);
+    }
+    if (control.fit == Fit::Fixed) {
+      ExpectScaled(box.bottom - box.top, control.height, dpi, "height", control.id);
+    }
+    EXPECT_TRUE(box.left >= 0 && box.top >= 0 && box.right <= client.right - client.left &&
+                box.bottom <= client.bottom - client.top)
+        << "control " << control.id << " inside the client area at " << dpi;
+    RECT drawn = box;
+    if (control.face != Face::None) {
+      drawn.bottom = box.top;
+      for (const std::string& text : control.texts) {
+        drawn.bottom = std::max(drawn.bottom, box.top + ExpectTextFits(control, box, text, dpi));
+      }
+    }
+    if (!state.visible) continue;
+    for (const RECT& other : shown) {
+      RECT overlap;
+      if (!::IntersectRect(&overlap, &drawn, &other)) continue;
+      EXPECT_TRUE(::EqualRect(&overlap, &drawn) || ::EqualRect(&overlap, &other))
+          << "control " << control.id << " overlaps another at " << dpi;
+    }
+    shown.push_back(drawn);
+  }
+  HWND item = nullptr;
+  for (int id : required.tabOrder) {
+    item = ::GetNextDlgTabItem(window, item, FALSE);
+    EXPECT_EQ(item, ::GetDlgItem(window, id)) << "Tab to control " << id;
+  }
+}
+
+// The window as it first opens at `dpi`: centred on the screen, laid out as required, each
+// control showing its first text, visible or hidden as required, the focus on the first control
+// of the tab order.
+void ExpectOpened(HWND window, const WindowRequirement& required, int dpi) {
+  ExpectLaidOut(window, required, dpi);
   RECT outer;
   ::GetWindowRect(window, &outer);
   // Centred to the pixel: halving may round either way.
   EXPECT_LE(std::abs(outer.left + outer.right - ::GetSystemMetrics(SM_CXSCREEN)), 2);
   EXPECT_LE(std::abs(outer.top + outer.bottom - ::GetSystemMetrics(SM_CYSCREEN)), 2);
-}
-
-// The font a label is drawn in: "MS Sans Serif" 8.25 point, or 9.75 point bold, as the
-// program asks for it, so that the system substitutes the same face for both.
-enum class Face { Regular, Bold, BoldItalic };
-
-// The label's text fits inside it with its font at `dpi`: wrapped to its width when it wraps,
-// otherwise on one line, and never taller than the label.
-void ExpectTextFits(HWND window, int id, Face face, bool wraps, int dpi,
-                    const std::string& text = "") {
-  ControlState label = Inspect(window, id);
-  LOGFONTA request = {};
-  request.lfHeight = -::MulDiv(face == Face::Regular ? 825 : 975, dpi, 7200);
-  request.lfWeight = face == Face::Regular ? FW_NORMAL : FW_BOLD;
-  request.lfItalic = face == Face::BoldItalic;
-  request.lfCharSet = DEFAULT_CHARSET;
-  std::strcpy(request.lfFaceName, "MS Sans Serif");
-  HFONT font = ::CreateFontIndirectA(&request);
-  HDC dc = ::GetDC(nullptr);
-  HGDIOBJ old = ::SelectObject(dc, font);
-  const std::string& shown = text.empty() ? label.text : text;
-  RECT needed = {0, 0, label.rect.right - label.rect.left, 0};
-  ::DrawTextA(dc, shown.c_str(), -1, &needed,
-              DT_CALCRECT | DT_NOPREFIX | (wraps ? DT_WORDBREAK : DT_SINGLELINE));
-  ::SelectObject(dc, old);
-  ::ReleaseDC(nullptr, dc);
-  ::DeleteObject(font);
-  EXPECT_LE(needed.bottom, label.rect.bottom - label.rect.top) << '"' << shown << "\" at " << dpi;
-  EXPECT_LE(needed.right, label.rect.right - label.rect.left) << '"' << shown << "\" at " << dpi;
-}
-
-// Every control where the table puts it at `dpi`, every label's text inside it.
-void ExpectSplashLayout(HWND splash, int dpi) {
-  ExpectClientSize(splash, 8490, 4995, dpi);
-  ExpectBox(splash, {kFrame1, 120, 0, 8280, 4890}, dpi, false);
-  ExpectBox(splash, {kCommand2, 4560, 4320, 1335, 375}, dpi, false);
-  for (const Box& box :
-       {Box{kPicture1, 0, 120, 8235, 1410}, Box{kLabel5, 360, 2160, 7455, 255},
-        Box{kLabel1, 3600, 2640, 1095, 255}, Box{kLabel2, 360, 3000, 7455, 855},
-        Box{kLabel3, 360, 3960, 7455, 255}, Box{kCommand1, 2400, 4320, 1335, 375}}) {
-    ExpectBox(splash, box, dpi, true);
+  for (const Control& control : required.controls) {
+    const ControlState state = Inspect(window, control.id);
+    EXPECT_EQ(state.text, control.texts.front()) << "control " << control.id;
+    EXPECT_EQ(state.visible, control.visible) << "control " << control.id;
+    EXPECT_TRUE(state.enabled) << "control " << control.id;
   }
-  // The title labels size themselves to their text: "Veltrim" keeps its right edge, the
-  // version its left.
-  ControlState title = Inspect(splash, kLabel4);
-  ControlState version = Inspect(splash, kLblVersion);
-  EXPECT_EQ(title.rect.right, Px(kFrameLeft, dpi) + Px(2940, dpi) + Px(870, dpi));
-  EXPECT_EQ(title.rect.top, Px(1680, dpi));
-  EXPECT_EQ(version.rect.left, Px(kFrameLeft, dpi) + Px(3960, dpi));
-  EXPECT_LT(title.rect.right, version.rect.left);
-  for (int id : {kLabel5, kLabel3}) ExpectTextFits(splash, id, Face::Regular, false, dpi);
-  ExpectTextFits(splash, kLabel2, Face::Regular, true, dpi);
-  for (int id : {kLabel1, kLabel4, kLblVersion}) ExpectTextFits(splash, id, Face::Bold, false, dpi);
+  EXPECT_EQ(FocusOf(window), ::GetDlgItem(window, required.tabOrder.front()));
 }
 
-void ExpectSplash(HWND splash, int dpi) {
-  ExpectCentredClient(splash, 8490, 4995, dpi);
-  LONG_PTR style = ::GetWindowLongPtrA(splash, GWL_STYLE);
-  LONG_PTR exStyle = ::GetWindowLongPtrA(splash, GWL_EXSTYLE);
+void ExpectDisclaimer(HWND disclaimer, int dpi) {
+  ExpectOpened(disclaimer, kDisclaimer, dpi);
+  LONG_PTR style = ::GetWindowLongPtrA(disclaimer, GWL_STYLE);
+  LONG_PTR exStyle = ::GetWindowLongPtrA(disclaimer, GWL_EXSTYLE);
   EXPECT_EQ(style & WS_CAPTION, WS_DLGFRAME) << "a dialog frame without title bar";
   EXPECT_EQ(style & (WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME), 0);
   EXPECT_NE(exStyle & WS_EX_TOOLWINDOW, 0) << "kept out of the task bar";
-  EXPECT_EQ(::GetSystemMenu(splash, FALSE), nullptr);
-  ExpectSplashLayout(splash, dpi);
-  EXPECT_EQ(Inspect(splash, kLabel4).text, "Veltrim");
-  EXPECT_EQ(Inspect(splash, kLblVersion).text, "Version 1.0.0");
-  EXPECT_EQ(Inspect(splash, kLabel5).text,
-            "Please close all web acceleration programs prior to using this application.");
-  EXPECT_EQ(Inspect(splash, kLabel1).text, "Warning");
-  EXPECT_EQ(Inspect(splash, kLabel2).text,
-            "This software is provided as is, with no support or warranty of any kind. The use "
-            "of this software is not endorsed by Microsoft Corporation, and we accept no "
-            "responsibility for loss of data or damage to your system which may result from the "
-            "use of this software. By using this software you agree to the above terms. If you "
-            "do not agree to the above terms press ESC to exit from the program.");
-  EXPECT_EQ(Inspect(splash, kLabel3).text,
-            "If you agree to the above terms please click continue otherwise click exit.");
-  EXPECT_EQ(Inspect(splash, kCommand1).text, "Continue");
-  EXPECT_EQ(Inspect(splash, kCommand2).text, "Exit");
-  EXPECT_EQ(FocusOf(splash), ::GetDlgItem(splash, kPicture1));
-  // Only the picture and the two buttons take the focus, in that order, and round again.
-  HWND item = nullptr;
-  for (int id : {kPicture1, kCommand1, kCommand2, kPicture1}) {
-    item = ::GetNextDlgTabItem(splash, item, FALSE);
-    EXPECT_EQ(item, ::GetDlgItem(splash, id)) << "control " << id;
-  }
+  EXPECT_EQ(::GetSystemMenu(disclaimer, FALSE), nullptr);
   // The banner has the focus first: a screen reader names it and calls it a picture.
-  AccessibleState banner = AccessibleOf(::GetDlgItem(splash, kPicture1));
+  AccessibleState banner = AccessibleOf(::GetDlgItem(disclaimer, kBanner));
   EXPECT_EQ(banner.name, "Veltrim");
   EXPECT_EQ(banner.role, ROLE_SYSTEM_GRAPHIC);
 }
 
-void ExpectMainLayout(HWND main, int dpi) {
-  ExpectClientSize(main, 3915, 1575, dpi);
-  for (const Box& box :
-       {Box{kWebLabel, 240, 240, 3615, 255}, Box{kWebAddress, 240, 480, 3375, 285},
-        Box{kCancel, 240, 960, 1575, 495}, Box{kFixItButton, 2040, 960, 1575, 495},
-        Box{kProgress, 240, 360, 1095, 375}, Box{kProgressItem, 1920, 360, 1695, 375}}) {
-    ExpectBox(main, box, dpi, false);
-  }
-  ExpectTextFits(main, kWebLabel, Face::Regular, false, dpi);
-  ExpectTextFits(main, kProgress, Face::Bold, false, dpi);
-  for (const char* step : {"Flushing DNS", "Clearing Hosts", "Completed"}) {
-    ExpectTextFits(main, kProgressItem, Face::BoldItalic, false, dpi, step);
-  }
-}
-
-void ExpectMainEntryState(HWND main, int dpi) {
-  ExpectCentredClient(main, 3915, 1575, dpi);
-  ExpectMainLayout(main, dpi);
+void ExpectMain(HWND main, int dpi) {
+  ExpectOpened(main, kMain, dpi);
   char caption[64];
   ::GetWindowTextA(main, caption, static_cast<int>(std::size(caption)));
   EXPECT_STREQ(caption, "Veltrim");
-  LONG_PTR style = ::GetWindowLongPtrA(main, GWL_STYLE);
-  EXPECT_EQ(style & WS_OVERLAPPEDWINDOW, WS_OVERLAPPEDWINDOW);
-  struct Expected {
-    int id;
-    const char* text;
-    bool visible;
-  };
-  for (const Expected& e :
-       {Expected{kWebLabel, "Type website to fix below", true},
-        Expected{kWebAddress, "http://", true}, Expected{kCancel, "Cancel", true},
-        Expected{kFixItButton, "Fix It", true}, Expected{kProgress, "Fixing.....", false},
-        Expected{kProgressItem, "", false}}) {
-    ControlState state = Inspect(main, e.id);
-    EXPECT_EQ(state.text, e.text) << "control " << e.id;
-    EXPECT_EQ(state.visible, e.visible) << "control " << e.id;
-    EXPECT_TRUE(state.enabled) << "control " << e.id;
-  }
-  EXPECT_EQ(FocusOf(main), ::GetDlgItem(main, kWebAddress));
+  EXPECT_EQ(::GetWindowLongPtrA(main, GWL_STYLE) & WS_OVERLAPPEDWINDOW, WS_OVERLAPPEDWINDOW);
   // Named after the prompt just before it.
   EXPECT_EQ(AccessibleOf(::GetDlgItem(main, kWebAddress)).name, "Type website to fix below");
 }
 
 // Continues from the disclaimer to the main window.
 HWND OpenMain(const Program& program) {
-  HWND splash = program.WaitForWindow(kSplashClass);
-  EXPECT_NE(splash, nullptr);
-  Click(splash, kCommand1);
+  HWND disclaimer = program.WaitForWindow(kDisclaimerClass);
+  EXPECT_NE(disclaimer, nullptr);
+  Click(disclaimer, kContinueButton);
   HWND main = program.WaitForWindow(kMainClass);
   EXPECT_NE(main, nullptr);
   ::Sleep(300);
@@ -234,23 +264,23 @@ HWND OpenMain(const Program& program) {
 // table. Cancel ends the program.
 void ExpectBothWindows(const Program& program, int dpi, bool moved) {
   const std::string at = std::to_string(dpi) + "dpi";
-  HWND splash = program.WaitForWindow(kSplashClass);
-  ASSERT_NE(splash, nullptr);
-  ExpectSplash(splash, dpi);
-  Screenshot(splash, "disclaimer-" + at);
+  HWND disclaimer = program.WaitForWindow(kDisclaimerClass);
+  ASSERT_NE(disclaimer, nullptr);
+  ExpectDisclaimer(disclaimer, dpi);
+  Screenshot(disclaimer, "disclaimer-" + at);
   if (moved) {
-    program.SendDpiChanged(splash, 144, 8490, 4995);
-    ExpectSplashLayout(splash, 144);
-    Screenshot(splash, "disclaimer-moved-to-144dpi");
+    program.SendDpiChanged(disclaimer, 144, 8490, 4995);
+    ExpectLaidOut(disclaimer, kDisclaimer, 144);
+    Screenshot(disclaimer, "disclaimer-moved-to-144dpi");
   }
   HWND main = OpenMain(program);
   ASSERT_NE(main, nullptr);
-  EXPECT_EQ(program.WaitForWindow(kSplashClass, 0), nullptr) << "the disclaimer closed";
-  ExpectMainEntryState(main, dpi);
+  EXPECT_EQ(program.WaitForWindow(kDisclaimerClass, 0), nullptr) << "the disclaimer closed";
+  ExpectMain(main, dpi);
   Screenshot(main, "main-" + at);
   if (moved) {
     program.SendDpiChanged(main, 144, 3915, 1575);
-    ExpectMainLayout(main, 144);
+    ExpectLaidOut(main, kMain, 144);
   }
   Click(main, kCancel);
   EXPECT_TRUE(program.WaitForExit());
@@ -273,7 +303,7 @@ void ExpectIconImages() {
   HMODULE module = ::LoadLibraryExW((DriverFolder() + L"Veltrim.exe").c_str(), nullptr,
                                     LOAD_LIBRARY_AS_DATAFILE);
   ASSERT_NE(module, nullptr);
-  HRSRC group = ::FindResourceA(module, MAKEINTRESOURCEA(kAppIcon), MAKEINTRESOURCEA(14));
+  HRSRC group = ::FindResourceA(module, MAKEINTRESOURCEA(VELTRIM_ICON), MAKEINTRESOURCEA(14));
   ASSERT_NE(group, nullptr);
   auto* directory = static_cast<BYTE*>(::LockResource(::LoadResource(module, group)));
   for (int size : {32, 16}) {
@@ -476,9 +506,9 @@ TEST_F(EndToEnd, LooksAsDescribed) {
 TEST_F(EndToEnd, EveryWayOutLeavesEverythingAsItWas) {
   using Leave = void (*)(const Program&);
   const Leave ways[] = {
-      [](const Program& program) { Click(program.WaitForWindow(kSplashClass), kCommand2); },
+      [](const Program& program) { Click(program.WaitForWindow(kDisclaimerClass), kExitButton); },
       [](const Program& program) {
-        HWND exit = ::GetDlgItem(program.WaitForWindow(kSplashClass), kCommand2);
+        HWND exit = ::GetDlgItem(program.WaitForWindow(kDisclaimerClass), kExitButton);
         // Keys go to the control with the focus, and Enter presses nothing.
         PressKey(exit, VK_RETURN);
         EXPECT_FALSE(program.WaitForExit(500));

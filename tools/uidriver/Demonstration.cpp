@@ -6,7 +6,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "ControlIds.h"
+#include "ResourceIds.h"
 #include "UiDriver.h"
 
 namespace {
@@ -34,12 +34,12 @@ int Demonstrate() {
   using namespace veltrim::uidriver;
   const std::string address = "http://www.example.com/news";
   Program program;
-  HWND splash = program.WaitForWindow(shell::kSplashClass);
+  HWND splash = program.WaitForWindow(shell::kDisclaimerClass);
   if (splash == nullptr) return Fail("the disclaimer screen did not appear");
   Say("Veltrim shows its disclaimer screen (1-disclaimer.png).");
   Screenshot(splash, "1-disclaimer");
   Say("The user presses Continue.");
-  Click(splash, shell::kCommand1);
+  Click(splash, shell::kContinueButton);
   HWND main = program.WaitForWindow(shell::kMainClass);
   if (main == nullptr) return Fail("the main window did not appear");
   Say("The main window asks for the web site (2-main.png).");

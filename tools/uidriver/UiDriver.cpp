@@ -107,14 +107,14 @@ Program::Program(const std::wstring& program) {
                         folder.c_str(), &startup, &info)) {
     throw std::runtime_error("cannot start the program: error " + std::to_string(::GetLastError()));
   }
-  ::CloseHandle(info.hThread);
+  platform::ScopedHandle thread(info.hThread);
   process_.Reset(info.hProcess);
   processId_ = info.dwProcessId;
   ::WaitForInputIdle(info.hProcess, 10000);
 }
 
 Program::~Program() {
-  if (process_.IsValid() && ::WaitForSingleObject(process_.Get(), 0) == WAIT_TIMEOUT) {
+  if (process_.IsSet() && ::WaitForSingleObject(process_.Get(), 0) == WAIT_TIMEOUT) {
     ::TerminateProcess(process_.Get(), 1);
   }
 }
@@ -189,7 +189,7 @@ void Program::SendDpiChanged(HWND window, int dpi, int clientWidthTwips,
 }
 
 bool Program::WaitForExit(DWORD timeoutMs) const {
-  return process_.IsValid() && ::WaitForSingleObject(process_.Get(), timeoutMs) == WAIT_OBJECT_0;
+  return process_.IsSet() && ::WaitForSingleObject(process_.Get(), timeoutMs) == WAIT_OBJECT_0;
 }
 
 ControlState Inspect(HWND window, int id) {
@@ -228,28 +228,24 @@ HWND FocusOf(HWND window) {
 
 AccessibleState AccessibleOf(HWND control) {
   AccessibleState state{"", -1};
-  ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-  IAccessible* accessible = nullptr;
+  platform::ScopedCom com;
+  platform::ComPtr<IAccessible> accessible;
   if (FAILED(::AccessibleObjectFromWindow(control, static_cast<DWORD>(OBJID_CLIENT),
-                                          IID_IAccessible,
-                                          reinterpret_cast<void**>(&accessible))) ||
-      accessible == nullptr) {
+                                          IID_IAccessible, accessible.OutVoid())) ||
+      !accessible.IsSet()) {
     return state;
   }
   VARIANT self;
   self.vt = VT_I4;
   self.lVal = CHILDID_SELF;
-  BSTR name = nullptr;
-  if (accessible->get_accName(self, &name) == S_OK && name != nullptr) {
-    int length = ::WideCharToMultiByte(CP_UTF8, 0, name, -1, nullptr, 0, nullptr, nullptr);
-    state.name.resize(static_cast<size_t>(length > 0 ? length - 1 : 0));
-    ::WideCharToMultiByte(CP_UTF8, 0, name, -1, state.name.data(), length, nullptr, nullptr);
-    ::SysFreeString(name);
+  platform::ScopedBstr name;
+  if (accessible->get_accName(self, name.Out()) == S_OK && name.IsSet()) {
+    state.name = platform::Narrow(name.Get());
   }
-  VARIANT role;
-  ::VariantInit(&role);
-  if (accessible->get_accRole(self, &role) == S_OK && role.vt == VT_I4) state.role = role.lVal;
-  accessible->Release();
+  platform::ScopedVariant role;
+  if (accessible->get_accRole(self, &role.Get()) == S_OK && role.Get().vt == VT_I4) {
+    state.role = role.Get().lVal;
+  }
   return state;
 }
 
@@ -301,8 +297,8 @@ void Screenshot(HWND window, const std::string& name, bool repaint) {
   ::GetWindowRect(window, &rect);
   int width = rect.right - rect.left;
   int height = rect.bottom - rect.top;
-  HDC screen = ::GetDC(nullptr);
-  HDC memory = ::CreateCompatibleDC(screen);
+  platform::ScopedWindowDc screen(nullptr);
+  platform::ScopedMemoryDc memory(::CreateCompatibleDC(screen.Get()));
   BITMAPINFO info = {};
   info.bmiHeader.biSize = sizeof(info.bmiHeader);
   info.bmiHeader.biWidth = width;
@@ -310,9 +306,10 @@ void Screenshot(HWND window, const std::string& name, bool repaint) {
   info.bmiHeader.biPlanes = 1;
   info.bmiHeader.biBitCount = 24;
   void* bits = nullptr;
-  HBITMAP bitmap = ::CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  HGDIOBJ old = ::SelectObject(memory, bitmap);
-  ::BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
+  platform::ScopedBitmap bitmap(
+      ::CreateDIBSection(screen.Get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  platform::ScopedSelect select(memory.Get(), bitmap.Get());
+  ::BitBlt(memory.Get(), 0, 0, width, height, screen.Get(), rect.left, rect.top, SRCCOPY);
   ::GdiFlush();
   DWORD stride = (static_cast<DWORD>(width) * 3 + 3) & ~3u;
   DWORD imageSize = stride * static_cast<DWORD>(height);
@@ -327,10 +324,6 @@ void Screenshot(HWND window, const std::string& name, bool repaint) {
     std::fwrite(bits, 1, imageSize, out);
     std::fclose(out);
   }
-  ::SelectObject(memory, old);
-  ::DeleteObject(bitmap);
-  ::DeleteDC(memory);
-  ::ReleaseDC(nullptr, screen);
 }
 
 }  // namespace veltrim::uidriver

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "Win32Handle.h"
+#include "Scoped.h"
 
 namespace veltrim::uidriver {
 
@@ -53,7 +53,7 @@ class Program {
   void SendDpiChanged(HWND window, int dpi, int clientWidthTwips, int clientHeightTwips) const;
 
  private:
-  platform::AutoCloseHandle process_;
+  platform::ScopedHandle process_;
   DWORD processId_ = 0;
 };
 

@@ -1,0 +1,266 @@
+// Owners of the system's resources: each is released exactly once, when its owner goes or is
+// given another, and an owner can be moved but not copied. Every resource the program takes
+// is held by one of these from the moment it is taken.
+#pragma once
+
+#include <type_traits>
+#include <utility>
+
+#ifdef _WIN32
+#include <windows.h>
+
+#include <objbase.h>
+#include <oleauto.h>
+#else
+#include <dirent.h>
+#include <unistd.h>
+#endif
+
+namespace veltrim::platform {
+
+template <typename Traits, typename = void>
+struct HasIsSet : std::false_type {};
+template <typename Traits>
+struct HasIsSet<Traits, std::void_t<decltype(&Traits::IsSet)>> : std::true_type {};
+
+// `Traits` gives the resource's type as `Value`, the value that owns nothing as `kNone`, and
+// `bool Free(Value)`, false when releasing failed with the error left where the system leaves it.
+// `IsSet` may be given as well where more than one value means "none".
+template <typename Traits>
+class Scoped {
+ public:
+  using Value = typename Traits::Value;
+
+  Scoped() noexcept = default;
+  explicit Scoped(Value value) noexcept : value_(value) {}
+  Scoped(Scoped&& other) noexcept : value_(other.Release()) {}
+  Scoped& operator=(Scoped&& other) noexcept {
+    Reset(other.Release());
+    return *this;
+  }
+  Scoped(const Scoped&) = delete;
+  Scoped& operator=(const Scoped&) = delete;
+  ~Scoped() { Reset(); }
+
+  Value Get() const noexcept { return value_; }
+  bool IsSet() const noexcept { return IsSet(value_); }
+
+  // Gives up ownership without releasing.
+  Value Release() noexcept { return std::exchange(value_, Traits::kNone); }
+
+  void Reset(Value value = Traits::kNone) noexcept {
+    Value old = std::exchange(value_, value);
+    if (IsSet(old)) Traits::Free(old);
+  }
+
+  // Releases now, for the callers to whom a failure to release matters (a file just written).
+  bool Free() noexcept {
+    if (!IsSet()) return true;
+    return Traits::Free(Release());
+  }
+
+  // For a function that fills a resource in: what is held is released first.
+  Value* Out() noexcept {
+    Reset();
+    return &value_;
+  }
+
+ private:
+  static bool IsSet(Value value) noexcept {
+    if constexpr (HasIsSet<Traits>::value) {
+      return Traits::IsSet(value);
+    } else {
+      return value != Traits::kNone;
+    }
+  }
+
+  Value value_ = Traits::kNone;
+};
+
+#ifdef _WIN32
+
+struct KernelHandleTraits {
+  using Value = HANDLE;
+  static constexpr Value kNone = nullptr;
+  // CreateFile answers INVALID_HANDLE_VALUE for none, most other functions NULL.
+  static bool IsSet(Value handle) { return handle != nullptr && handle != INVALID_HANDLE_VALUE; }
+  static bool Free(Value handle) { return ::CloseHandle(handle) != FALSE; }
+};
+using ScopedHandle = Scoped<KernelHandleTraits>;
+
+struct FindHandleTraits {
+  using Value = HANDLE;
+  static constexpr Value kNone = nullptr;
+  static bool IsSet(Value search) { return KernelHandleTraits::IsSet(search); }
+  static bool Free(Value search) { return ::FindClose(search) != FALSE; }
+};
+using ScopedFind = Scoped<FindHandleTraits>;
+
+template <typename Object>
+struct GdiObjectTraits {
+  using Value = Object;
+  static constexpr Value kNone = nullptr;
+  static bool Free(Value object) { return ::DeleteObject(object) != FALSE; }
+};
+using ScopedFont = Scoped<GdiObjectTraits<HFONT>>;
+using ScopedBitmap = Scoped<GdiObjectTraits<HBITMAP>>;
+
+// A device context of CreateCompatibleDC.
+struct MemoryDcTraits {
+  using Value = HDC;
+  static constexpr Value kNone = nullptr;
+  static bool Free(Value dc) { return ::DeleteDC(dc) != FALSE; }
+};
+using ScopedMemoryDc = Scoped<MemoryDcTraits>;
+
+// Memory of LocalAlloc, which many system functions hand out.
+template <typename Pointer>
+struct LocalMemoryTraits {
+  using Value = Pointer;
+  static constexpr Value kNone = nullptr;
+  static bool Free(Value memory) { return ::LocalFree(memory) == nullptr; }
+};
+template <typename Pointer>
+using ScopedLocal = Scoped<LocalMemoryTraits<Pointer>>;
+
+// Memory of CoTaskMemAlloc, which COM and the shell hand out.
+template <typename Pointer>
+struct CoTaskMemoryTraits {
+  using Value = Pointer;
+  static constexpr Value kNone = nullptr;
+  static bool Free(Value memory) {
+    ::CoTaskMemFree(memory);
+    return true;
+  }
+};
+template <typename Pointer>
+using ScopedCoTaskMemory = Scoped<CoTaskMemoryTraits<Pointer>>;
+
+struct BstrTraits {
+  using Value = BSTR;
+  static constexpr Value kNone = nullptr;
+  static bool Free(Value text) {
+    ::SysFreeString(text);
+    return true;
+  }
+};
+using ScopedBstr = Scoped<BstrTraits>;
+
+// A DLL loaded by LoadLibraryEx.
+struct LibraryTraits {
+  using Value = HMODULE;
+  static constexpr Value kNone = nullptr;
+  static bool Free(Value module) { return ::FreeLibrary(module) != FALSE; }
+};
+using ScopedLibrary = Scoped<LibraryTraits>;
+
+// A window's device context of GetDC, given back to the same window.
+class ScopedWindowDc {
+ public:
+  explicit ScopedWindowDc(HWND window) : window_(window), dc_(::GetDC(window)) {}
+  ScopedWindowDc(const ScopedWindowDc&) = delete;
+  ScopedWindowDc& operator=(const ScopedWindowDc&) = delete;
+  ~ScopedWindowDc() {
+    if (dc_ != nullptr) ::ReleaseDC(window_, dc_);
+  }
+  HDC Get() const { return dc_; }
+
+ private:
+  HWND window_;
+  HDC dc_;
+};
+
+// Painting of one WM_PAINT.
+class ScopedPaint {
+ public:
+  explicit ScopedPaint(HWND window) : window_(window), dc_(::BeginPaint(window, &paint_)) {}
+  ScopedPaint(const ScopedPaint&) = delete;
+  ScopedPaint& operator=(const ScopedPaint&) = delete;
+  ~ScopedPaint() { ::EndPaint(window_, &paint_); }
+  HDC Get() const { return dc_; }
+
+ private:
+  HWND window_;
+  PAINTSTRUCT paint_ = {};
+  HDC dc_;
+};
+
+// An object selected into a device context for one scope.
+class ScopedSelect {
+ public:
+  ScopedSelect(HDC dc, HGDIOBJ object) : dc_(dc), old_(::SelectObject(dc, object)) {}
+  ScopedSelect(const ScopedSelect&) = delete;
+  ScopedSelect& operator=(const ScopedSelect&) = delete;
+  ~ScopedSelect() { ::SelectObject(dc_, old_); }
+
+ private:
+  HDC dc_;
+  HGDIOBJ old_;
+};
+
+// A COM interface pointer.
+template <typename Interface>
+struct ComTraits {
+  using Value = Interface*;
+  static constexpr Value kNone = nullptr;
+  static bool Free(Value object) {
+    object->Release();
+    return true;
+  }
+};
+template <typename Interface>
+class ComPtr : public Scoped<ComTraits<Interface>> {
+ public:
+  using Scoped<ComTraits<Interface>>::Scoped;
+  Interface* operator->() const { return this->Get(); }
+  void** OutVoid() { return reinterpret_cast<void**>(this->Out()); }
+};
+
+// COM for one scope; uninitialised only if this scope initialised it.
+class ScopedCom {
+ public:
+  explicit ScopedCom(DWORD model = COINIT_APARTMENTTHREADED)
+      : result_(::CoInitializeEx(nullptr, model)) {}
+  ScopedCom(const ScopedCom&) = delete;
+  ScopedCom& operator=(const ScopedCom&) = delete;
+  ~ScopedCom() {
+    if (SUCCEEDED(result_)) ::CoUninitialize();
+  }
+
+ private:
+  HRESULT result_;
+};
+
+// A VARIANT cleared when it goes.
+class ScopedVariant {
+ public:
+  ScopedVariant() { ::VariantInit(&value_); }
+  ScopedVariant(const ScopedVariant&) = delete;
+  ScopedVariant& operator=(const ScopedVariant&) = delete;
+  ~ScopedVariant() { ::VariantClear(&value_); }
+  VARIANT& Get() { return value_; }
+
+ private:
+  VARIANT value_;
+};
+
+#else
+
+struct FileDescriptorTraits {
+  using Value = int;
+  static constexpr Value kNone = -1;
+  static bool IsSet(Value fd) { return fd >= 0; }
+  static bool Free(Value fd) { return ::close(fd) == 0; }
+};
+using ScopedFd = Scoped<FileDescriptorTraits>;
+
+struct DirectoryTraits {
+  using Value = DIR*;
+  static constexpr Value kNone = nullptr;
+  static bool Free(Value directory) { return ::closedir(directory) == 0; }
+};
+using ScopedDirectory = Scoped<DirectoryTraits>;
+
+#endif
+
+}  // namespace veltrim::platform

@@ -300,9 +300,10 @@ void ExpectWorkingState(HWND main, const char* step) {
 // Wine does not answer WM_GETICON across processes, so the icon is read from the program.
 // The program's icon has 32- and 16-pixel images of 24 bits.
 void ExpectIconImages() {
-  HMODULE module = ::LoadLibraryExW((DriverFolder() + L"Veltrim.exe").c_str(), nullptr,
-                                    LOAD_LIBRARY_AS_DATAFILE);
-  ASSERT_NE(module, nullptr);
+  platform::ScopedLibrary program(::LoadLibraryExW((DriverFolder() + L"Veltrim.exe").c_str(),
+                                                   nullptr, LOAD_LIBRARY_AS_DATAFILE));
+  ASSERT_TRUE(program.IsSet());
+  HMODULE module = program.Get();
   HRSRC group = ::FindResourceA(module, MAKEINTRESOURCEA(VELTRIM_ICON), MAKEINTRESOURCEA(14));
   ASSERT_NE(group, nullptr);
   auto* directory = static_cast<BYTE*>(::LockResource(::LoadResource(module, group)));
@@ -315,7 +316,6 @@ void ExpectIconImages() {
     EXPECT_EQ(header->biHeight, 2 * size);  // the colour image and its mask
     EXPECT_EQ(header->biBitCount, 24);
   }
-  ::FreeLibrary(module);
 }
 
 class EndToEnd : public ::testing::Test {
@@ -414,9 +414,7 @@ TEST_F(Downloads, WholeFixLoadsNoPlantedDllFromAFolderNamedOutsideTheCodePage) {
   // The marker works: loaded on purpose, it leaves its trace.
   const std::wstring control = folder + L"control.dll";
   ASSERT_TRUE(::CopyFileW(marker.c_str(), control.c_str(), FALSE));
-  HMODULE loaded = ::LoadLibraryW(control.c_str());
-  ASSERT_NE(loaded, nullptr);
-  ::FreeLibrary(loaded);
+  ASSERT_TRUE(platform::ScopedLibrary(::LoadLibraryW(control.c_str())).IsSet());
   EXPECT_TRUE(::DeleteFileW((control + L".loaded").c_str()));
   ASSERT_TRUE(::CopyFileW((DriverFolder() + L"Veltrim.exe").c_str(),
                           (folder + L"Veltrim.exe").c_str(), FALSE));

@@ -12,32 +12,28 @@
 #include <map>
 #include <string>
 
+#include "Scoped.h"
+#include "Win32Text.h"
+
 namespace {
 
-std::string Utf8(const wchar_t* text) {
-  int length = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
-  std::string utf8(static_cast<size_t>(length > 0 ? length : 1), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text, -1, utf8.data(), length, nullptr, nullptr);
-  utf8.resize(utf8.size() - 1);
-  return utf8;
-}
+using veltrim::platform::Narrow;
 
 // The executable name of process `id`'s parent, or "?" when it has gone.
 std::string ParentName(DWORD id) {
-  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-  if (snapshot == INVALID_HANDLE_VALUE) return "?";
+  veltrim::platform::ScopedHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+  if (!snapshot.IsSet()) return "?";
   std::map<DWORD, PROCESSENTRY32W> processes;
   PROCESSENTRY32W entry = {};
   entry.dwSize = sizeof(entry);
-  for (BOOL more = Process32FirstW(snapshot, &entry); more;
-       more = Process32NextW(snapshot, &entry)) {
+  for (BOOL more = Process32FirstW(snapshot.Get(), &entry); more;
+       more = Process32NextW(snapshot.Get(), &entry)) {
     processes[entry.th32ProcessID] = entry;
   }
-  CloseHandle(snapshot);
   auto self = processes.find(id);
   if (self == processes.end()) return "?";
   auto parent = processes.find(self->second.th32ParentProcessID);
-  return parent != processes.end() ? Utf8(parent->second.szExeFile) : "?";
+  return parent != processes.end() ? Narrow(parent->second.szExeFile) : "?";
 }
 
 }  // namespace
@@ -55,8 +51,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   int state = (startup.dwFlags & STARTF_USESHOWWINDOW) != 0 ? startup.wShowWindow : -1;
   wchar_t folder[MAX_PATH] = {};
   GetCurrentDirectoryW(MAX_PATH, folder);
-  std::string line = Utf8(name) + "|" + std::to_string(state) + "|" + Utf8(GetCommandLineW()) +
-                     "|" + ParentName(GetCurrentProcessId()) + "|" + Utf8(folder) + "\n";
+  std::string line = Narrow(name) + "|" + std::to_string(state) + "|" + Narrow(GetCommandLineW()) +
+                     "|" + ParentName(GetCurrentProcessId()) + "|" + Narrow(folder) + "\n";
   FILE* file = _wfopen(log, L"ab");
   if (file == nullptr) return 1;
   std::fwrite(line.data(), 1, line.size(), file);

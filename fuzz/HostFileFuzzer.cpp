@@ -1,5 +1,6 @@
 // Feeds arbitrary host-file contents and host names through HostFileHandler and checks what the
-// file holds afterwards against a plain model of the repair.
+// file holds afterwards against a plain model of the repair: its lines, their ends, the marks
+// and the byte-order mark, whatever fails on the way.
 //
 // Input: one byte of settings (the host name's length in the low four bits, the fault in the
 // high four: a failing operation, or another program's write while the rename waits), the host
@@ -12,8 +13,9 @@
 #include <string>
 #include <vector>
 
-#include "HostFileHandler.h"
 #include "FaultyFileSystem.h"
+#include "HostFileHandler.h"
+#include "HostFileText.h"
 #include "MemoryFileSystem.h"
 #include "SystemError.h"
 
@@ -50,48 +52,6 @@ std::vector<std::string> LinesOf(const std::string& contents) {
   return lines;
 }
 
-std::string Lower(std::string text) {
-  for (char& c : text) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return text;
-}
-
-// The names of a line: the words before its "#", split at blanks and tabs, but the first,
-// which is the address.
-std::vector<std::string> NamesOf(const std::string& line) {
-  std::vector<std::string> words;
-  std::string word;
-  for (char c : line.substr(0, line.find('#')) + " ") {
-    if (c != ' ' && c != '\t') {
-      word += c;
-    } else if (!word.empty()) {
-      words.push_back(word);
-      word.clear();
-    }
-  }
-  if (!words.empty()) words.erase(words.begin());
-  return words;
-}
-
-// A name is the host, or under it when the host has a dot, ignoring ASCII case and one
-// trailing dot of the name.
-bool Names(const std::string& line, const std::string& domain) {
-  if (domain.empty()) return false;
-  const std::string host = Lower(domain);
-  for (std::string name : NamesOf(line)) {
-    name = Lower(name);
-    if (!name.empty() && name.back() == '.') name.pop_back();
-    if (name == host) return true;
-    const std::string under = "." + host;
-    if (host.find('.') != std::string::npos && name.size() > under.size() &&
-        name.compare(name.size() - under.size(), under.size(), under) == 0) {
-      return true;
-    }
-  }
-  return false;
-}
-
 const std::string kUtf8Mark = "\xEF\xBB\xBF";
 
 bool StartsWithMark(const std::string& text) { return text.compare(0, 3, kUtf8Mark) == 0; }
@@ -105,15 +65,11 @@ std::string Joined(const std::vector<std::string>& lines, const std::string& dom
       out += kUtf8Mark;
       line.erase(0, 3);
     }
-    if (mark && Names(line, domain)) out += '#';
+    // Which lines name the host is the line table's to prove; here it is the whole file.
+    if (mark && veltrim::hostfix::NamesHost(line, domain)) out += '#';
     out += line + "\r\n";
   }
   return out;
-}
-
-bool IsUtf16(const std::string& contents) {
-  return contents.size() >= 2 && ((contents[0] == '\xFF' && contents[1] == '\xFE') ||
-                                  (contents[0] == '\xFE' && contents[1] == '\xFF'));
 }
 
 }  // namespace
@@ -135,7 +91,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   veltrim::hostfix::HostFileHandler handler(faulty);
   const std::size_t capacity = veltrim::hostfix::HostFileHandler::kCapacity;
   const bool tooLong = LinesOf(contents).size() > capacity;
-  const bool leftAlone = IsUtf16(contents);
+  const bool leftAlone = veltrim::hostfix::IsUtf16(contents);
   // The other program writes only once a repair is on its way to the rename; the repair then
   // starts over from what it wrote.
   const bool changed = fault == Fault::ChangedDuringWait && !tooLong && !leftAlone;

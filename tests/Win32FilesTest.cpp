@@ -16,7 +16,7 @@
 #include "SystemError.h"
 #include "TempFolder.h"
 #include "Win32Error.h"
-#include "Win32FileSystem.h"
+#include "NativeFileSystem.h"
 #include "Scoped.h"
 
 namespace veltrim::hostfix {
@@ -26,7 +26,7 @@ using platform::SystemError;
 using testing::ReadBytes;
 using testing::TempFolder;
 
-platform::Win32FileSystem files;
+platform::NativeFileSystem files;
 
 const std::string kBefore = "127.0.0.1 localhost\r\n10.0.0.1 example.com\r\n";
 

@@ -1,4 +1,4 @@
-#include "PosixFileSystem.h"
+#include "NativeFileSystem.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -66,12 +66,12 @@ std::string::size_type FileNameStart(const std::string& path) {
 
 }  // namespace
 
-bool PosixFileSystem::IsFile(const std::string& path) {
+bool NativeFileSystem::IsFile(const std::string& path) {
   struct stat info {};
   return !path.empty() && ::lstat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
-std::string PosixFileSystem::ReadFile(const std::string& path) {
+std::string NativeFileSystem::ReadFile(const std::string& path) {
   ScopedFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
   if (!fd.IsSet()) ThrowErrno("open for reading", path);
   std::string contents;
@@ -88,12 +88,12 @@ std::string PosixFileSystem::ReadFile(const std::string& path) {
   return contents;
 }
 
-void PosixFileSystem::CheckWritable(const std::string& path) {
+void NativeFileSystem::CheckWritable(const std::string& path) {
   ScopedFd fd(::open(path.c_str(), O_WRONLY | O_CLOEXEC));
   if (!fd.IsSet()) ThrowErrno("open for writing", path);
 }
 
-std::unique_ptr<OutputFile> PosixFileSystem::CreateFileBeside(const std::string& path) {
+std::unique_ptr<OutputFile> NativeFileSystem::CreateFileBeside(const std::string& path) {
   static std::atomic<unsigned> counter{0};
   for (;;) {
     std::string name = NewFileNameBeside(path, static_cast<unsigned long>(::getpid()), ++counter);
@@ -103,7 +103,7 @@ std::unique_ptr<OutputFile> PosixFileSystem::CreateFileBeside(const std::string&
   }
 }
 
-void PosixFileSystem::CopyProtection(const std::string& original, const std::string& copy) {
+void NativeFileSystem::CopyProtection(const std::string& original, const std::string& copy) {
   struct stat info {};
   if (::stat(original.c_str(), &info) != 0) ThrowErrno("read the permissions of", original);
   if (::chmod(copy.c_str(), info.st_mode & 07777) != 0) {
@@ -111,7 +111,7 @@ void PosixFileSystem::CopyProtection(const std::string& original, const std::str
   }
 }
 
-std::unique_ptr<RepairLock> PosixFileSystem::LockForRepair(const std::string& path) {
+std::unique_ptr<RepairLock> NativeFileSystem::LockForRepair(const std::string& path) {
   const std::string folder = path.substr(0, FileNameStart(path));
   auto lock = std::make_unique<FolderLock>(
       ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
@@ -123,17 +123,17 @@ std::unique_ptr<RepairLock> PosixFileSystem::LockForRepair(const std::string& pa
   return lock;
 }
 
-bool PosixFileSystem::PutInPlace(const std::string& target, const std::string& replacement,
-                                 const std::function<bool()>& unchanged) {
+bool NativeFileSystem::PutInPlace(const std::string& target, const std::string& replacement,
+                                  const std::function<bool()>& unchanged) {
   // No program can hold a file here against a rename: the check and the rename follow at once.
   if (!unchanged()) return false;
   if (::rename(replacement.c_str(), target.c_str()) != 0) ThrowErrno("replace", target);
   return true;
 }
 
-void PosixFileSystem::RemoveFile(const std::string& path) noexcept { ::unlink(path.c_str()); }
+void NativeFileSystem::RemoveFile(const std::string& path) noexcept { ::unlink(path.c_str()); }
 
-void PosixFileSystem::RemoveLeftoversBeside(const std::string& path) noexcept {
+void NativeFileSystem::RemoveLeftoversBeside(const std::string& path) noexcept {
   try {
     const std::string folder = path.substr(0, FileNameStart(path));
     const std::string fileName = path.substr(FileNameStart(path));

@@ -1,4 +1,4 @@
-#include "Win32FileSystem.h"
+#include "NativeFileSystem.h"
 
 #include <aclapi.h>
 #include <windows.h>
@@ -133,13 +133,13 @@ class Win32OutputFile final : public OutputFile {
 
 }  // namespace
 
-bool Win32FileSystem::IsFile(const std::string& path) {
+bool NativeFileSystem::IsFile(const std::string& path) {
   DWORD attributes = ::GetFileAttributesW(Widen(path).c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) return false;
   return (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) == 0;
 }
 
-std::string Win32FileSystem::ReadFile(const std::string& path) {
+std::string NativeFileSystem::ReadFile(const std::string& path) {
   ScopedHandle file = OpenRetrying(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE);
   if (!file.IsSet()) ThrowLastError("open for reading", path);
   std::string contents;
@@ -155,13 +155,13 @@ std::string Win32FileSystem::ReadFile(const std::string& path) {
   return contents;
 }
 
-void Win32FileSystem::CheckWritable(const std::string& path) {
+void NativeFileSystem::CheckWritable(const std::string& path) {
   ScopedHandle file =
       OpenRetrying(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
   if (!file.IsSet()) ThrowLastError("open for writing", path);
 }
 
-std::unique_ptr<OutputFile> Win32FileSystem::CreateFileBeside(const std::string& path) {
+std::unique_ptr<OutputFile> NativeFileSystem::CreateFileBeside(const std::string& path) {
   static std::atomic<unsigned> counter{0};
   for (;;) {
     std::string name = NewFileNameBeside(path, ::GetCurrentProcessId(), ++counter);
@@ -172,7 +172,7 @@ std::unique_ptr<OutputFile> Win32FileSystem::CreateFileBeside(const std::string&
   }
 }
 
-void Win32FileSystem::CopyProtection(const std::string& original, const std::string& copy) {
+void NativeFileSystem::CopyProtection(const std::string& original, const std::string& copy) {
   std::wstring from = Widen(original);
   std::wstring to = Widen(copy);
   ScopedLocal<PSECURITY_DESCRIPTOR> descriptor;
@@ -212,7 +212,7 @@ void Win32FileSystem::CopyProtection(const std::string& original, const std::str
   if (error != ERROR_SUCCESS) ThrowError(error, "give the attributes of " + original + " to", copy);
 }
 
-std::unique_ptr<RepairLock> Win32FileSystem::LockForRepair(const std::string& path) {
+std::unique_ptr<RepairLock> NativeFileSystem::LockForRepair(const std::string& path) {
   // Global: a Veltrim in another user's session repairs the same files. Only administrators
   // may create global names, so no other program can take this one first.
   ScopedHandle mutex(::CreateMutexW(nullptr, FALSE, L"Global\\Veltrim.HostFileRepair"));
@@ -224,8 +224,8 @@ std::unique_ptr<RepairLock> Win32FileSystem::LockForRepair(const std::string& pa
   return std::make_unique<MutexLock>(std::move(mutex));
 }
 
-bool Win32FileSystem::PutInPlace(const std::string& target, const std::string& replacement,
-                                 const std::function<bool()>& unchanged) {
+bool NativeFileSystem::PutInPlace(const std::string& target, const std::string& replacement,
+                                  const std::function<bool()>& unchanged) {
   const std::wstring to = Widen(target);
   const std::wstring from = Widen(replacement);
   bool changed = false;
@@ -251,11 +251,11 @@ bool Win32FileSystem::PutInPlace(const std::string& target, const std::string& r
   return !changed;
 }
 
-void Win32FileSystem::RemoveFile(const std::string& path) noexcept {
+void NativeFileSystem::RemoveFile(const std::string& path) noexcept {
   ::DeleteFileW(Widen(path).c_str());
 }
 
-void Win32FileSystem::RemoveLeftoversBeside(const std::string& path) noexcept {
+void NativeFileSystem::RemoveLeftoversBeside(const std::string& path) noexcept {
   try {
     const std::string folder = path.substr(0, path.size() - FileNameOf(path).size());
     WIN32_FIND_DATAW found;

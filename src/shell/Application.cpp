@@ -10,7 +10,7 @@
 #include "MainForm.h"
 #include "Win32Desktop.h"
 #include "Win32Error.h"
-#include "Win32FileSystem.h"
+#include "NativeFileSystem.h"
 #include "DisclaimerForm.h"
 
 namespace veltrim::shell {
@@ -40,7 +40,7 @@ bool IsDialogKey(MSG& message) {
 }  // namespace
 
 int Main() {
-  platform::Win32FileSystem files;
+  platform::NativeFileSystem files;
   platform::Win32Desktop desktop;
   hostfix::HostFileHandler HostsHandler(files);
   hostfix::HostFileHandler LmHostsHandler(files);

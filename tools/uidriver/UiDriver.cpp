@@ -65,7 +65,7 @@ std::wstring DriverFolder() {
   return folder;
 }
 
-void TypeUtf8(HWND window, int id, const std::string& utf8) {
+void Type(HWND window, int id, const std::string& utf8) {
   ::SendMessageW(::GetDlgItem(window, id), WM_SETTEXT, 0,
                  reinterpret_cast<LPARAM>(platform::Widen(utf8).c_str()));
 }
@@ -258,10 +258,6 @@ void PressKey(HWND target, WPARAM key) {
   UINT scan = ::MapVirtualKeyA(static_cast<UINT>(key), MAPVK_VK_TO_VSC);
   ::PostMessageA(target, WM_KEYDOWN, key, 1 | (static_cast<LPARAM>(scan) << 16));
   ::PostMessageA(target, WM_KEYUP, key, 1 | (static_cast<LPARAM>(scan) << 16) | (3LL << 30));
-}
-
-void Type(HWND window, int id, const std::string& text) {
-  ::SendMessageA(::GetDlgItem(window, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
 void TypeKeys(const std::string& text) {

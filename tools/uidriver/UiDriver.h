@@ -77,13 +77,12 @@ struct AccessibleState {
 AccessibleState AccessibleOf(HWND control);
 void Click(HWND window, int id);
 void PressKey(HWND target, WPARAM key);
-void Type(HWND window, int id, const std::string& text);
 // Types `text` on the keyboard: it goes wherever the focus is.
 void TypeKeys(const std::string& text);
 // Pastes `utf8` from the clipboard with Ctrl+V, wherever the focus is.
 void PasteKeys(const std::string& utf8);
-// Types text that the code page may not hold, as UTF-8.
-void TypeUtf8(HWND window, int id, const std::string& utf8);
+// Puts `utf8` into the control as its text, every letter kept.
+void Type(HWND window, int id, const std::string& utf8);
 // The folder of the running driver, with a trailing backslash.
 std::wstring DriverFolder();
 void Answer(const MessageBoxState& box, int buttonId);

@@ -6,6 +6,7 @@
 
 #include "AskForText.h"
 #include "NativeFileSystem.h"
+#include "Scoped.h"
 #include "SystemError.h"
 #include "TempFolder.h"
 #include "SiblingNames.h"
@@ -39,6 +40,32 @@ TEST(AskForText, ReturnsTheTextOfAnyLengthOrNothing) {
   // Nothing, when the second buffer is still too small.
   unsigned needed = 300;
   EXPECT_EQ(AskForText<char>([&](char*, unsigned) { return needed++; }), "");
+}
+
+std::vector<int> freed;
+struct CountedTraits {
+  using Value = int;
+  static constexpr Value kNone = 0;
+  static bool Free(Value value) {
+    freed.push_back(value);
+    return true;
+  }
+};
+
+// Each resource is released once: when its owner is given another, is filled again through
+// Out, or goes; never when the owner is moved or gives the resource up.
+TEST(Scoped, ReleasesEachResourceOnce) {
+  freed.clear();
+  {
+    Scoped<CountedTraits> first(1);
+    *first.Out() = 2;
+    Scoped<CountedTraits> second(std::move(first));
+    second.Reset(3);
+    Scoped<CountedTraits> third(4);
+    third = std::move(second);
+    EXPECT_EQ(Scoped<CountedTraits>(5).Release(), 5);
+  }
+  EXPECT_EQ(freed, (std::vector<int>{1, 2, 4, 3}));
 }
 
 // Only the names that a run makes beside a host file count as its leftovers.

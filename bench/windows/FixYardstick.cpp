@@ -1,7 +1,7 @@
 // The yardstick for a fix: the least a program does for the same safe work. It shows one empty
 // window and walks the route to the desktop shell; when the window is clicked, it starts
 // ipconfig, rewrites two host files of 200 lines by one rename each, has the shell start the
-// browser, and shows one message box.
+// browser, and shows one message box, themed and scaled as the program's by the same manifest.
 #include <windows.h>
 
 #include <memory>

@@ -50,10 +50,11 @@ class Window {
   // created, its own handlers' errors included.
   void CreateTopLevel(const wchar_t* className, const wchar_t* caption, DWORD style, DWORD exStyle,
                       HICON icon = nullptr, HICON smallIcon = nullptr);
-  // The handlers may throw: an error while the window is created makes the creation fail; any
-  // later one is reported to the user and closes the window.
-  // Once the controls exist, before the window is centred.
+  // The window's handlers may throw: an error while the window is created makes the creation
+  // fail; any later one is reported to the user and closes the window.
+  // Runs once the controls exist, before the window is centred.
   virtual void OnCreated() {}
+  // A control's command: a click, or Escape as the dialog manager sends it.
   virtual void OnCommand(int id) = 0;
   platform::Desktop& Desktop() const { return desktop_; }
   const Fonts& WindowFonts() const { return fonts_; }

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <fstream>
 #include <functional>
 #include <vector>
 
@@ -85,6 +86,25 @@ TEST(SiblingNames, TellTheProgramsOwnNewFiles) {
         Case{"h", false}, Case{".veltrim-new", false}}) {
     EXPECT_EQ(IsNewFileNameOf("hosts", c.name), c.ours) << c.name;
   }
+}
+
+// A name for the new file that is taken already (left by an earlier process that had the same
+// id) is passed over, not failed on. A folder that is not there has no leftovers.
+TEST(NativeFileSystem, NewFileTakesTheNextFreeName) {
+  testing::TempFolder folder;
+  NativeFileSystem files;
+  const std::string hosts = folder.PathOf("hosts");
+  const std::string first = files.CreateFileBeside(hosts)->Path();
+  // "hosts.<process>-<count>.veltrim-new"
+  const std::size_t dash = first.rfind('-', first.size() - std::strlen(".veltrim-new") - 1);
+  const std::string stem = first.substr(0, dash + 1);
+  const unsigned long count = std::stoul(first.substr(dash + 1));
+  const std::string taken = stem + std::to_string(count + 1) + ".veltrim-new";
+  std::ofstream(taken) << "another's";
+  EXPECT_EQ(files.CreateFileBeside(hosts)->Path(),
+            stem + std::to_string(count + 2) + ".veltrim-new");
+  EXPECT_EQ(testing::ReadBytes(taken), "another's");
+  files.RemoveLeftoversBeside(folder.PathOf("missing/hosts"));
 }
 
 // Each failing file operation says what it could not do, on which file, and none is taken for

@@ -269,7 +269,7 @@ void ExpectBothWindows(const Program& program, int dpi, bool moved) {
   ExpectDisclaimer(disclaimer, dpi);
   Screenshot(disclaimer, "disclaimer-" + at);
   if (moved) {
-    program.SendDpiChanged(disclaimer, 144, 8490, 4995);
+    program.SendDpiChanged(disclaimer, 144, kDisclaimer.clientWidth, kDisclaimer.clientHeight);
     ExpectLaidOut(disclaimer, kDisclaimer, 144);
     Screenshot(disclaimer, "disclaimer-moved-to-144dpi");
   }
@@ -279,7 +279,7 @@ void ExpectBothWindows(const Program& program, int dpi, bool moved) {
   ExpectMain(main, dpi);
   Screenshot(main, "main-" + at);
   if (moved) {
-    program.SendDpiChanged(main, 144, 3915, 1575);
+    program.SendDpiChanged(main, 144, kMain.clientWidth, kMain.clientHeight);
     ExpectLaidOut(main, kMain, 144);
   }
   Click(main, kCancel);

@@ -167,12 +167,10 @@ MessageBoxState WaitForMessageBoxOf(DWORD processId, DWORD timeoutMs) {
   return state;
 }
 
-void Program::SendDpiChanged(HWND window, int dpi, int clientWidthTwips,
-                             int clientHeightTwips) const {
+void Program::SendDpiChanged(HWND window, int dpi, int clientWidth96, int clientHeight96) const {
   RECT outer;
   ::GetWindowRect(window, &outer);
-  RECT suggested = {0, 0, ::MulDiv(clientWidthTwips, dpi, 1440),
-                    ::MulDiv(clientHeightTwips, dpi, 1440)};
+  RECT suggested = {0, 0, ::MulDiv(clientWidth96, dpi, 96), ::MulDiv(clientHeight96, dpi, 96)};
   ::AdjustWindowRectEx(&suggested, static_cast<DWORD>(::GetWindowLongPtrW(window, GWL_STYLE)),
                        FALSE, static_cast<DWORD>(::GetWindowLongPtrW(window, GWL_EXSTYLE)));
   ::OffsetRect(&suggested, outer.left - suggested.left, outer.top - suggested.top);

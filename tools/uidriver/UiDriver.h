@@ -49,8 +49,8 @@ class Program {
   // Like WaitForWindow, looking every `pollMs`, for timing.
   HWND WaitForWindowPolling(const wchar_t* windowClass, DWORD pollMs, DWORD timeoutMs) const;
   // Tells `window` that it is now on a monitor of `dpi`, suggesting the outer rectangle that
-  // keeps its top-left corner and holds a client area of the given size in twips.
-  void SendDpiChanged(HWND window, int dpi, int clientWidthTwips, int clientHeightTwips) const;
+  // keeps its top-left corner and holds its client area of 96 DPI, in pixels, scaled.
+  void SendDpiChanged(HWND window, int dpi, int clientWidth96, int clientHeight96) const;
 
  private:
   platform::ScopedHandle process_;

@@ -96,24 +96,33 @@ struct FindHandleTraits {
 };
 using ScopedFind = Scoped<FindHandleTraits>;
 
-template <typename Object>
-struct GdiObjectTraits {
-  using Value = Object;
+// A resource that null means none of, released by `Release`, which answers nonzero on success
+// or nothing.
+template <typename T, auto Release>
+struct ReleasedBy {
+  using Value = T;
   static constexpr Value kNone = nullptr;
-  static bool Free(Value object) { return ::DeleteObject(object) != FALSE; }
+  static bool Free(Value value) {
+    if constexpr (std::is_void_v<decltype(Release(value))>) {
+      Release(value);
+      return true;
+    } else {
+      return Release(value) != 0;
+    }
+  }
 };
-using ScopedFont = Scoped<GdiObjectTraits<HFONT>>;
-using ScopedBitmap = Scoped<GdiObjectTraits<HBITMAP>>;
-
+using ScopedFont = Scoped<ReleasedBy<HFONT, &::DeleteObject>>;
+using ScopedBitmap = Scoped<ReleasedBy<HBITMAP, &::DeleteObject>>;
 // A device context of CreateCompatibleDC.
-struct MemoryDcTraits {
-  using Value = HDC;
-  static constexpr Value kNone = nullptr;
-  static bool Free(Value dc) { return ::DeleteDC(dc) != FALSE; }
-};
-using ScopedMemoryDc = Scoped<MemoryDcTraits>;
+using ScopedMemoryDc = Scoped<ReleasedBy<HDC, &::DeleteDC>>;
+// Memory that COM and the shell hand out.
+template <typename Pointer>
+using ScopedCoTaskMemory = Scoped<ReleasedBy<Pointer, &::CoTaskMemFree>>;
+using ScopedBstr = Scoped<ReleasedBy<BSTR, &::SysFreeString>>;
+// A DLL loaded by LoadLibraryEx.
+using ScopedLibrary = Scoped<ReleasedBy<HMODULE, &::FreeLibrary>>;
 
-// Memory of LocalAlloc, which many system functions hand out.
+// Memory of LocalAlloc, which many system functions hand out; LocalFree answers null on success.
 template <typename Pointer>
 struct LocalMemoryTraits {
   using Value = Pointer;
@@ -122,37 +131,6 @@ struct LocalMemoryTraits {
 };
 template <typename Pointer>
 using ScopedLocal = Scoped<LocalMemoryTraits<Pointer>>;
-
-// Memory of CoTaskMemAlloc, which COM and the shell hand out.
-template <typename Pointer>
-struct CoTaskMemoryTraits {
-  using Value = Pointer;
-  static constexpr Value kNone = nullptr;
-  static bool Free(Value memory) {
-    ::CoTaskMemFree(memory);
-    return true;
-  }
-};
-template <typename Pointer>
-using ScopedCoTaskMemory = Scoped<CoTaskMemoryTraits<Pointer>>;
-
-struct BstrTraits {
-  using Value = BSTR;
-  static constexpr Value kNone = nullptr;
-  static bool Free(Value text) {
-    ::SysFreeString(text);
-    return true;
-  }
-};
-using ScopedBstr = Scoped<BstrTraits>;
-
-// A DLL loaded by LoadLibraryEx.
-struct LibraryTraits {
-  using Value = HMODULE;
-  static constexpr Value kNone = nullptr;
-  static bool Free(Value module) { return ::FreeLibrary(module) != FALSE; }
-};
-using ScopedLibrary = Scoped<LibraryTraits>;
 
 // A window's device context of GetDC, given back to the same window.
 class ScopedWindowDc {

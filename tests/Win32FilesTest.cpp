@@ -76,11 +76,16 @@ class ScannedNewFile final : public testing::ForwardingFileSystem {
  public:
   ScannedNewFile(DWORD share, std::function<void()> meanwhile = {})
       : ForwardingFileSystem(files), share_(share), meanwhile_(std::move(meanwhile)) {}
+  std::string ReadFile(const std::string& path) override {
+    ++reads;
+    return inner_.ReadFile(path);
+  }
   void CopyProtection(const std::string& original, const std::string& copy) override {
     inner_.CopyProtection(original, copy);
     if (hold_ == nullptr) hold_ = std::make_unique<Hold>(copy, share_, 600, meanwhile_);
     EXPECT_TRUE(hold_->Holds());
   }
+  int reads = 0;
 
  private:
   DWORD share_;
@@ -106,6 +111,8 @@ TEST_F(Win32Files, BriefHoldsAreWaitedOutWhateverTheyShare) {
     HostFileHandler scannedHandler(scanned);
     scannedHandler.ProcessFile(Hosts(), "example.com");
     EXPECT_EQ(folder.Read("hosts"), repaired) << "the new file shared " << share;
+    // Looked at again every 50 ms or so while the hold lasts, not in a busy loop.
+    EXPECT_LT(scanned.reads, 40) << "the new file shared " << share;
     EXPECT_EQ(folder.Names(), std::vector<std::string>{"hosts"});
     folder.Write("hosts", kBefore);
   }
@@ -129,6 +136,17 @@ TEST_F(Win32Files, AChangeWhileTheRenameWaitsIsKept) {
   scannedHandler.ProcessFile(Hosts(), "example.com");
   EXPECT_EQ(folder.Read("hosts"),
             "127.0.0.1 localhost\r\n#10.0.0.1 example.com\r\n#10.8.0.1 vpn.example.com\r\n");
+}
+
+// A Veltrim that was killed during its repair leaves the repairs' lock abandoned; the next one
+// takes it over and repairs.
+TEST_F(Win32Files, AnAbandonedLockIsTakenOver) {
+  platform::ScopedHandle lock(::CreateMutexW(nullptr, FALSE, L"Global\\Veltrim.HostFileRepair"));
+  ASSERT_TRUE(lock.IsSet());
+  // The thread ends without letting go of the lock, as a killed process does.
+  std::thread([&] { ::WaitForSingleObject(lock.Get(), INFINITE); }).join();
+  handler.ProcessFile(Hosts(), "example.com");
+  EXPECT_EQ(folder.Read("hosts"), "127.0.0.1 localhost\r\n#10.0.0.1 example.com\r\n");
 }
 
 // A program that keeps the file open fails the repair, within a few seconds, which says so and

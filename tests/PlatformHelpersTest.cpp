@@ -8,9 +8,9 @@
 #include "AskForText.h"
 #include "NativeFileSystem.h"
 #include "Scoped.h"
+#include "SiblingNames.h"
 #include "SystemError.h"
 #include "TempFolder.h"
-#include "SiblingNames.h"
 
 namespace veltrim::platform {
 namespace {

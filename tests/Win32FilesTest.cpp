@@ -13,11 +13,11 @@
 
 #include "ForwardingFileSystem.h"
 #include "HostFileHandler.h"
+#include "NativeFileSystem.h"
+#include "Scoped.h"
 #include "SystemError.h"
 #include "TempFolder.h"
 #include "Win32Error.h"
-#include "NativeFileSystem.h"
-#include "Scoped.h"
 
 namespace veltrim::hostfix {
 namespace {

@@ -6,12 +6,12 @@
 
 #include <exception>
 
+#include "DisclaimerForm.h"
 #include "HostFileHandler.h"
 #include "MainForm.h"
+#include "NativeFileSystem.h"
 #include "Win32Desktop.h"
 #include "Win32Error.h"
-#include "NativeFileSystem.h"
-#include "DisclaimerForm.h"
 
 namespace veltrim::shell {
 

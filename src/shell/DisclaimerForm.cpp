@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "ResourceIds.h"
 #include "PictureBox.h"
+#include "ResourceIds.h"
 #include "Resources.h"
 #include "Win32Text.h"
 
@@ -65,7 +65,7 @@ void DisclaimerForm::Show() {
   CreateTopLevel(kDisclaimerClass, L"", WS_POPUP | WS_DLGFRAME,
                  WS_EX_TOOLWINDOW | WS_EX_CONTROLPARENT);
   ::ShowWindow(Handle(), SW_SHOW);
-  ::SetFocus(::GetDlgItem(Handle(), kBanner));
+  ::SetFocus(Control(kBanner));
 }
 
 bool DisclaimerForm::PreviewKey(const MSG& message) {

@@ -2,8 +2,8 @@
 
 #include <wincodec.h>
 
-#include "Version.h"
 #include "Scoped.h"
+#include "Version.h"
 #include "Win32Error.h"
 
 namespace veltrim::shell {

@@ -132,9 +132,9 @@ struct FixCase {
 
 void PrintTo(const FixCase& c, std::ostream* os) { *os << c.name; }
 
-class Fix : public ::testing::TestWithParam<FixCase> {};
+class WholeFix : public ::testing::TestWithParam<FixCase> {};
 
-TEST_P(Fix, StepsAndFiles) {
+TEST_P(WholeFix, StepsAndFiles) {
   const FixCase& c = GetParam();
   Machine machine;
   machine.files.files = kUntouched;
@@ -158,7 +158,7 @@ const std::string kCyrillicAddress = "http://\xD0\xBF\xD1\x80\xD0\xB8\xD0\xBC\xD
 const std::string kElsewhere = "D:\\Resolver";
 
 INSTANTIATE_TEST_SUITE_P(
-    FixProcedure, Fix,
+    FixProcedure, WholeFix,
     ::testing::Values(
         FixCase{"AnsweredYes", [](Machine&) {}, "http://www.example.com/page",
                 Steps({kUpToTheBrowser, ByShell("http://www.example.com/page"), Ending(kYes)}),

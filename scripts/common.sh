@@ -23,12 +23,14 @@ imports_of() {
 
 winpath() { printf 'Z:%s' "${1//\//\\}"; }
 
-# Points Wine at a prefix of its own in WORK/prefix, made afresh or copied from TEMPLATE, with
+# Empties WORK and points Wine at a prefix of its own in WORK/prefix, made afresh or copied from
+# TEMPLATE, with
 # the stand-ins in place of ipconfig.exe and the browser; what they record goes to
 # WORK/started.log, the pictures to WORK. The prefix goes when the script ends.
 # Usage: scenario_prefix WORK [TEMPLATE]
 scenario_prefix() {
   local work=$1
+  rm -rf "$work"
   mkdir -p "$work"
   if [ -n "${2:-}" ]; then
     cp -a "$2" "$work/prefix"

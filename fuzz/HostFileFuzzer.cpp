@@ -1,6 +1,7 @@
 // Feeds arbitrary host-file contents and host names through HostFileHandler and checks what the
-// file holds afterwards against a plain model of the repair: its lines, their ends, the marks
-// and the byte-order mark, whatever fails on the way.
+// file holds afterwards against a plain model of the repair: its lines, however many, their
+// ends, the marks, the copies of lines with several names and the byte-order mark, whatever
+// fails on the way.
 //
 // Input: one byte of settings (the host name's length in the low four bits, the fault in the
 // high four: a failing operation, or another program's write while the rename waits), the host
@@ -21,6 +22,7 @@
 
 namespace {
 
+using veltrim::hostfix::Naming;
 using veltrim::testing::Fault;
 using veltrim::testing::FaultyFileSystem;
 using veltrim::testing::MemoryFileSystem;
@@ -65,9 +67,15 @@ std::string Joined(const std::vector<std::string>& lines, const std::string& dom
       out += kUtf8Mark;
       line.erase(0, 3);
     }
-    // Which lines name the host is the line table's to prove; here it is the whole file.
-    if (mark && veltrim::hostfix::NamesHost(line, domain)) out += '#';
+    // Which names of a line are the host's is the line table's to prove; here it is the whole
+    // file, every line looked at.
+    const auto naming = mark ? veltrim::hostfix::NamesHost(line, domain) : Naming::None;
+    if (naming != Naming::None) out += '#';
     out += line + "\r\n";
+    if (naming == Naming::Some) {
+      veltrim::hostfix::AppendOtherNames(line, domain, out);
+      out += "\r\n";
+    }
   }
   return out;
 }
@@ -89,24 +97,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   platform.files[kPath] = contents;
   FaultyFileSystem faulty(platform, fault);
   veltrim::hostfix::HostFileHandler handler(faulty);
-  const std::size_t capacity = veltrim::hostfix::HostFileHandler::kCapacity;
-  const bool tooLong = LinesOf(contents).size() > capacity;
   const bool leftAlone = veltrim::hostfix::IsUtf16(contents);
   // The other program writes only once a repair is on its way to the rename; the repair then
   // starts over from what it wrote.
-  const bool changed = fault == Fault::ChangedDuringWait && !tooLong && !leftAlone;
+  const bool changed = fault == Fault::ChangedDuringWait && !leftAlone;
   const std::string theirs = changed ? contents + veltrim::testing::kOtherProgramsLine : contents;
   const std::vector<std::string> lines = LinesOf(theirs);
-  const bool tooLongNow = lines.size() > capacity;
 
   bool failed = false;
   try {
     handler.ProcessFile(kPath, domain);
-  } catch (const std::out_of_range&) {
-    Check(tooLongNow && !leftAlone, "only a file of more than 200 lines is refused for its length");
-    failed = true;
   } catch (const veltrim::platform::SystemError&) {
-    Check(fault != Fault::None && fault != Fault::ChangedDuringWait && !tooLong && !leftAlone,
+    Check(fault != Fault::None && fault != Fault::ChangedDuringWait && !leftAlone,
           "a write fails only where it was made to");
     failed = true;
   }
@@ -120,10 +122,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Check(platform.files.size() == 1, "no temporary file is left behind by the restore");
     return 0;
   }
-  Check(!tooLongNow && (fault == Fault::None || fault == Fault::ChangedDuringWait),
-        "a refused or failing repair does not report success");
+  Check(fault == Fault::None || fault == Fault::ChangedDuringWait,
+        "a failing repair does not report success");
   Check(platform.files[kPath] == Joined(lines, domain, true),
-        "each line that names the host gains one '#', every line ends in CR LF");
+        "each line that names the host gains one '#' and, where it names others too, a copy "
+        "with only those; every line ends in CR LF");
   Check(!StartsWithMark(contents) || StartsWithMark(platform.files[kPath]),
         "a leading UTF-8 byte-order mark is kept in front");
 

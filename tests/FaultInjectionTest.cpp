@@ -115,7 +115,7 @@ class ChangedMeanwhile final : public testing::ForwardingFileSystem {
   explicit ChangedMeanwhile(int times) : ForwardingFileSystem(files), times_(times) {}
   std::unique_ptr<platform::OutputFile> CreateFileBeside(const std::string& path) override {
     if (changes_ < times_) {
-      std::string changed = inner_.ReadFile(path);
+      std::string changed = inner_.ReadFile(path, SIZE_MAX);
       changed += "10.8.0." + std::to_string(++changes_) + " vpn.example.com\r\n";
       std::ofstream(path, std::ios::binary | std::ios::trunc) << changed;
     }

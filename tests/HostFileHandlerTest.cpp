@@ -6,7 +6,9 @@
 #include <filesystem>
 #include <stdexcept>
 
+#include "BlockList.h"
 #include "HostFileText.h"
+#include "MemoryFileSystem.h"
 #include "NativeFileSystem.h"
 #include "TempFolder.h"
 
@@ -17,12 +19,6 @@ using testing::TempFolder;
 using namespace std::string_literals;
 
 platform::NativeFileSystem files;
-
-std::string Lines(int count, const std::string& line) {
-  std::string text;
-  for (int i = 0; i < count; ++i) text += line + "\r\n";
-  return text;
-}
 
 struct RewriteCase {
   const char* name;
@@ -66,8 +62,6 @@ INSTANTIATE_TEST_SUITE_P(
         RewriteCase{"BytesRoundTripAndCaseIsIgnored",
                     "caf\xE9 \xC3\xA9t\xC3\xA9\r\nnul\0byte example.com\r\n"s, "EXAMPLE.com",
                     "caf\xE9 \xC3\xA9t\xC3\xA9\r\n#nul\0byte example.com\r\n"s},
-        RewriteCase{"UpToTwoHundredLines", Lines(200, "1.1.1.1 example.com"), "example.com",
-                    Lines(200, "#1.1.1.1 example.com")},
         RewriteCase{"Utf16LittleEndianLeftAlone", "\xFF\xFEh\0o\0s\0t\0"s, "h",
                     "\xFF\xFEh\0o\0s\0t\0"s},
         RewriteCase{"Utf16BigEndianLeftAlone", "\xFE\xFF\0h\0o"s, "h", "\xFE\xFF\0h\0o"s},
@@ -83,53 +77,80 @@ INSTANTIATE_TEST_SUITE_P(
                     "1.1.1.1 x\r\n"}),
     [](const auto& info) { return std::string(info.param.name); });
 
+enum class Written { Kept, Marked };
+
 struct LineCase {
   std::string line;
   std::string host;
-  bool names;
+  Written written;
+  // After a marked line, the line with the names that are not the host's, if it has any.
+  std::string others = "";
 };
 
 void PrintTo(const LineCase& c, std::ostream* os) { *os << '"' << c.line << "\" " << c.host; }
 
 class Line : public ::testing::TestWithParam<LineCase> {};
 
-TEST_P(Line, NamesTheHostOrNot) {
-  EXPECT_EQ(NamesHost(GetParam().line, GetParam().host), GetParam().names);
+TEST_P(Line, IsWrittenSo) {
+  const LineCase& c = GetParam();
+  testing::MemoryFileSystem memory;
+  memory.files["hosts"] = c.line;
+  HostFileHandler handler(memory);
+  std::string written = c.line + "\r\n";
+  if (c.written == Written::Marked) written.insert(0, "#");
+  if (!c.others.empty()) written += c.others + "\r\n";
+  handler.ProcessFile("hosts", c.host);
+  EXPECT_EQ(memory.files["hosts"], written);
+  handler.ProcessFile("hosts", c.host);
+  EXPECT_EQ(memory.files["hosts"], written) << "a second repair changes nothing";
 }
 
+constexpr Written kKept = Written::Kept;
+constexpr Written kMarked = Written::Marked;
+
 // A line names the host when one of its names, after the address and before any comment, is
-// the host or a name under it.
+// the host or a name under it. Of a line that names others too, they stay in force on a line of
+// their own, with the same address, blanks and comment.
 INSTANTIATE_TEST_SUITE_P(
     HostFileText, Line,
     ::testing::Values(
-        LineCase{"10.0.0.1 example.com", "example.com", true},
-        LineCase{"10.0.0.1\tEXAMPLE.Com.", "example.com", true},
-        LineCase{"  10.0.0.1  other.net\t\tsub.example.com  # blocked", "example.com", true},
-        LineCase{"::1 a.b.example.com", "example.com", true},
-        LineCase{"10.0.0.1 example.com", "Example.COM", true},
-        LineCase{"10.0.0.1 example.com.evil", "example.com", false},
-        LineCase{"0.0.0.0 bad.com", "ad.com", false},
-        LineCase{"10.0.0.1 notexample.com", "example.com", false},
-        LineCase{"10.0.0.1 .example.com", "example.com", false},
-        LineCase{"10.0.0.1 example", "example.com", false},
-        LineCase{"10.0.0.1 EXAMPLE.NET", "example.com", false},
-        LineCase{"10.0.0.1 com", "example.com", false},
-        LineCase{"10.0.0.1 other # example.com", "example.com", false},
-        LineCase{"10.0.0.1 other#example.com", "example.com", false},
-        LineCase{"#10.0.0.1 example.com", "example.com", false},
-        LineCase{"  # 10.0.0.1 example.com", "example.com", false},
-        LineCase{"example.com", "example.com", false},
-        LineCase{"example.com 10.0.0.1", "example.com", false}, LineCase{"", "example.com", false},
-        LineCase{"10.0.0.1 example.com", "", false}, LineCase{"10.0.0.1 .", "", false},
+        LineCase{"10.0.0.1 example.com", "example.com", kMarked},
+        LineCase{"10.0.0.1\tEXAMPLE.Com.", "example.com", kMarked},
+        LineCase{"::1 a.b.example.com", "example.com", kMarked},
+        LineCase{"10.0.0.1 example.com", "Example.COM", kMarked},
+        LineCase{"10.0.0.1 example.com.evil", "example.com", kKept},
+        LineCase{"0.0.0.0 bad.com", "ad.com", kKept},
+        LineCase{"10.0.0.1 notexample.com", "example.com", kKept},
+        LineCase{"10.0.0.1 .example.com", "example.com", kKept},
+        LineCase{"10.0.0.1 example", "example.com", kKept},
+        LineCase{"10.0.0.1 EXAMPLE.NET", "example.com", kKept},
+        LineCase{"10.0.0.1 com", "example.com", kKept},
+        LineCase{"10.0.0.1 other # example.com", "example.com", kKept},
+        LineCase{"10.0.0.1 other#example.com", "example.com", kKept},
+        LineCase{"#10.0.0.1 example.com", "example.com", kKept},
+        LineCase{"  # 10.0.0.1 example.com", "example.com", kKept},
+        LineCase{"example.com", "example.com", kKept},
+        LineCase{"example.com 10.0.0.1", "example.com", kKept},
+        LineCase{"10.0.0.1 example.com", "", kKept}, LineCase{"10.0.0.1 .", "", kKept},
         // Under a one-label host only the host itself: "com" is no page.
-        LineCase{"127.0.0.1 localhost", "localhost", true},
-        LineCase{"127.0.0.1 localhost", "l", false}, LineCase{"10.0.0.1 example.com", "com", false},
-        LineCase{"10.0.0.1 www.com", "www.com", true},
+        LineCase{"127.0.0.1 localhost", "localhost", kMarked},
+        LineCase{"127.0.0.1 localhost", "l", kKept}, LineCase{"10.0.0.1 example.com", "com", kKept},
+        LineCase{"10.0.0.1 www.com", "www.com", kMarked},
+        // Several names: the others keep their blanks, trailing dots and the comment.
+        LineCase{"  10.0.0.1  other.net\t\tsub.example.com  # blocked", "example.com", kMarked,
+                 "  10.0.0.1  other.net  # blocked"},
+        LineCase{"0.0.0.0 example.com\ta.net b.org.", "example.com", kMarked,
+                 "0.0.0.0\ta.net b.org."},
+        LineCase{"0.0.0.0 a.net EXAMPLE.COM. b.org x.example.com#list", "example.com", kMarked,
+                 "0.0.0.0 a.net b.org#list"},
+        LineCase{"0.0.0.0 example.com www.example.com\t# both", "example.com", kMarked},
+        LineCase{"0.0.0.0 example.com.evil example.com", "example.com", kMarked,
+                 "0.0.0.0 example.com.evil"},
         // lmhosts: the name follows the address; keywords such as #PRE are comments.
-        LineCase{"10.0.0.2 EXAMPLE.COM #PRE #DOM:corp", "example.com", true},
-        LineCase{"10.0.0.2 other #PRE #DOM:example.com", "example.com", false},
-        LineCase{"#INCLUDE \\\\example.com\\share\\lmhosts", "example.com", false},
-        LineCase{"10.0.0.2 xn--e1afmkfd.xn--p1ai #PRE", "xn--e1afmkfd.xn--p1ai", true}));
+        LineCase{"10.0.0.2 EXAMPLE.COM #PRE #DOM:corp", "example.com", kMarked},
+        LineCase{"10.0.0.2 other #PRE #DOM:example.com", "example.com", kKept},
+        LineCase{"#INCLUDE \\\\example.com\\share\\lmhosts", "example.com", kKept},
+        LineCase{"10.0.0.2 xn--e1afmkfd.xn--p1ai #PRE", "xn--e1afmkfd.xn--p1ai", kMarked}));
 
 // RestoreFile writes back the lines that the last ProcessFile read, each with CR LF, the mark
 // in front; again if called again.
@@ -159,6 +180,7 @@ struct UntouchedCase {
   const char* name;
   std::string contents;  // of "hosts"; nothing means no file there
   bool folder = false;
+  std::uintmax_t size = 0;  // when set, the file is made this large, of zeros
 };
 
 void PrintTo(const UntouchedCase& c, std::ostream* os) { *os << c.name; }
@@ -171,39 +193,59 @@ TEST_P(LeftAlone, AndRestoreDoesNothing) {
   folder.Write("saved", "1.1.1.1 example.com\r\n");
   if (c.folder) std::filesystem::create_directory(folder.PathOf("hosts"));
   if (!c.contents.empty()) folder.Write("hosts", c.contents);
+  if (c.size != 0) std::filesystem::resize_file(folder.PathOf("hosts"), c.size);
   HostFileHandler handler(files);
   handler.ProcessFile(folder.PathOf("saved"), "example.com");
 
   std::string error;
   try {
     handler.ProcessFile(folder.PathOf("hosts"), "other");
-  } catch (const std::out_of_range& tooLong) {
-    error = tooLong.what();
+  } catch (const platform::FileTooLarge& tooLarge) {
+    error = tooLarge.what();
   }
-  EXPECT_EQ(error, std::count(c.contents.begin(), c.contents.end(), '\n') < 200
-                       ? ""
-                       : folder.PathOf("hosts") +
-                             " has more than 200 lines; Veltrim can repair host files of up to "
-                             "200 lines.");
+  EXPECT_EQ(error, c.size == 0 ? ""
+                               : "Could not repair " + folder.PathOf("hosts") +
+                                     ": it is 64.0 MB (67108865 bytes), and Veltrim repairs "
+                                     "host files of up to 64 MB. It was left as it was.");
   handler.RestoreFile();
 
   EXPECT_EQ(folder.Read("saved"), "#1.1.1.1 example.com\r\n");
-  if (!c.contents.empty()) {
+  if (!c.contents.empty() && c.size == 0) {
     EXPECT_EQ(folder.Read("hosts"), c.contents);
   }
   std::vector<std::string> names{"saved"};
   if (!c.contents.empty() || c.folder) names.insert(names.begin(), "hosts");
   EXPECT_EQ(folder.Names(), names);
+  if (c.size != 0) {
+    EXPECT_EQ(std::filesystem::file_size(folder.PathOf("hosts")), c.size);
+  }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    HostFileHandler, LeftAlone,
-    ::testing::Values(UntouchedCase{"Absent", ""}, UntouchedCase{"Folder", "", true},
-                      UntouchedCase{"Utf16", "\xFF\xFEh\0o\0s\0t\0"s},
-                      UntouchedCase{"MoreThanTwoHundredLines", Lines(201, "1.1.1.1 other")},
-                      UntouchedCase{"TwoHundredLinesAndOneWithoutEnd",
-                                    Lines(200, "1.1.1.1 other") + "2.2.2.2 other"}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(HostFileHandler, LeftAlone,
+                         ::testing::Values(UntouchedCase{"Absent", ""},
+                                           UntouchedCase{"Folder", "", true},
+                                           UntouchedCase{"Utf16", "\xFF\xFEh\0o\0s\0t\0"s},
+                                           UntouchedCase{"LargerThan64MiB", "1.1.1.1 other\r\n",
+                                                         false, (std::uintmax_t{64} << 20) + 1}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// An ad-blocking list of the size in wide use: the lines that name the host are repaired, every
+// other byte stays, and the undo gives back every line as it was.
+TEST(HostFileHandler, RepairsABlockListOfAHundredAndSeventyThousandLines) {
+  const blocklist::BlockList list = blocklist::MakeBlockList(170000);
+  TempFolder folder;
+  folder.Write("hosts", list.before);
+  HostFileHandler handler(files);
+
+  handler.ProcessFile(folder.PathOf("hosts"), blocklist::kBlockListHost);
+  EXPECT_TRUE(folder.Read("hosts") == list.after);
+
+  handler.RestoreFile();
+  std::string restored;
+  for (char c : list.before) restored += c == '\n' ? "\r\n" : std::string(1, c);
+  EXPECT_TRUE(folder.Read("hosts") == restored);
+  EXPECT_EQ(folder.Names(), std::vector<std::string>{"hosts"});
+}
 
 #ifndef _WIN32
 // The new file takes the old one's permissions (on Windows its DACL, which Wine does not keep).

@@ -127,8 +127,8 @@ TEST(NativeFileSystem, FailuresNameTheActionAndTheFile) {
   const char* readingAFolder = "read";
 #endif
   const std::vector<Case> cases = {
-      {"open for reading", missing, [&] { files.ReadFile(missing); }},
-      {readingAFolder, folder.Path(), [&] { files.ReadFile(folder.Path()); }},
+      {"open for reading", missing, [&] { files.ReadFile(missing, SIZE_MAX); }},
+      {readingAFolder, folder.Path(), [&] { files.ReadFile(folder.Path(), SIZE_MAX); }},
       {"open for writing", missing, [&] { files.CheckWritable(missing); }},
       {"create a new file beside", inMissingFolder,
        [&] { files.CreateFileBeside(inMissingFolder); }},

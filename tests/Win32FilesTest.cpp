@@ -76,13 +76,14 @@ class ScannedNewFile final : public testing::ForwardingFileSystem {
  public:
   ScannedNewFile(DWORD share, std::function<void()> meanwhile = {})
       : ForwardingFileSystem(files), share_(share), meanwhile_(std::move(meanwhile)) {}
-  std::string ReadFile(const std::string& path) override {
+  std::string ReadFile(const std::string& path, std::size_t limit) override {
     ++reads;
-    return inner_.ReadFile(path);
+    return inner_.ReadFile(path, limit);
   }
   void CopyProtection(const std::string& original, const std::string& copy) override {
     inner_.CopyProtection(original, copy);
-    if (hold_ == nullptr) hold_ = std::make_unique<Hold>(copy, share_, 600, meanwhile_);
+    if (hold_ != nullptr) return;
+    hold_ = std::make_unique<Hold>(copy, share_, 600, meanwhile_);
     EXPECT_TRUE(hold_->Holds());
   }
   int reads = 0;
@@ -119,7 +120,7 @@ TEST_F(Win32Files, BriefHoldsAreWaitedOutWhateverTheyShare) {
 }
 
 // Another program adds a line while the rename waits for the scanner: the line is kept, and
-// repaired too.
+// repaired too; the new file that was made from the old contents goes once the scanner lets go.
 TEST_F(Win32Files, AChangeWhileTheRenameWaitsIsKept) {
   ScannedNewFile scanned(0, [&] {
     // As that program would, it tries again while Veltrim holds the file for its check.
@@ -136,6 +137,7 @@ TEST_F(Win32Files, AChangeWhileTheRenameWaitsIsKept) {
   scannedHandler.ProcessFile(Hosts(), "example.com");
   EXPECT_EQ(folder.Read("hosts"),
             "127.0.0.1 localhost\r\n#10.0.0.1 example.com\r\n#10.8.0.1 vpn.example.com\r\n");
+  EXPECT_EQ(folder.Names(), std::vector<std::string>{"hosts"});
 }
 
 // A Veltrim that was killed during its repair leaves the repairs' lock abandoned; the next one

@@ -7,6 +7,13 @@
 
 namespace veltrim::hostfix {
 
+namespace {
+
+// The new contents go to the disk in pieces of this size, not a write for every line.
+constexpr std::size_t kWriteChunk = 1 << 16;
+
+}  // namespace
+
 bool HostFileHandler::IsPresent() const { return !FilePath_.empty() && files_.IsFile(FilePath_); }
 
 void HostFileHandler::ProcessFile(const std::string& FilePath, const std::string& Domain) {
@@ -19,23 +26,15 @@ void HostFileHandler::ProcessFile(const std::string& FilePath, const std::string
   files_.RemoveLeftoversBeside(FilePath_);
 
   for (int attempt = 1;; ++attempt) {
-    const std::string contents = files_.ReadFile(FilePath_);
+    std::string contents = files_.ReadFile(FilePath_, kMaxHostFileBytes);
     // Read as single-byte text, UTF-16 would be split inside its characters and written back
     // corrupted.
     if (IsUtf16(contents)) return;
-    const std::vector<std::string_view> lines = SplitLines(contents, kCapacity);
-    if (lines.size() > static_cast<std::size_t>(kCapacity)) {
-      throw std::out_of_range(FilePath_ + " has more than " + std::to_string(kCapacity) +
-                              " lines; Veltrim can repair host files of up to " +
-                              std::to_string(kCapacity) + " lines.");
-    }
+    read_ = std::move(contents);
+    LineBuffer_ = SplitLines(read_);
+    LineCount_ = LineBuffer_.size();
 
-    // The read pass is complete only now, so a failed one leaves the saved lines alone.
-    LineIndex_ = 0;
-    for (std::string_view line : lines) LineBuffer_[++LineIndex_] = line;
-    LineCount_ = LineIndex_;
-
-    if (WritePass(true, contents)) {
+    if (WritePass(true, read_)) {
       rewritten_ = true;
       return;
     }
@@ -66,18 +65,39 @@ std::unique_ptr<platform::RepairLock> HostFileHandler::Lock() {
 bool HostFileHandler::WritePass(bool mark, std::optional<std::string_view> expected) {
   // The rename that replaces the file would succeed even on a file that may not be changed.
   files_.CheckWritable(FilePath_);
-
-  std::string output;
-  LineIndex_ = 0;
-  while (LineIndex_ < LineCount_) {
-    const std::string& line = LineBuffer_[++LineIndex_];
-    const std::size_t markAt = LineIndex_ == 1 ? Utf8MarkLength(line) : 0;
-    output.append(line, 0, markAt);
-    if (mark && NamesHost(std::string_view(line).substr(markAt), Domain_)) output += '#';
-    output.append(line, markAt);
-    output += "\r\n";
-  }
-  return ReplaceContents(files_, FilePath_, output, expected);
+  const HostFinder finder(Domain_);
+  const auto write = [&](platform::OutputFile& file) {
+    std::string out;
+    out.reserve(kWriteChunk + 1024);
+    // Only a line that contains the host needs a closer look: in a list of a hundred thousand
+    // lines, a handful do.
+    std::size_t found = mark ? finder.Find(read_, 0) : std::string_view::npos;
+    for (LineIndex_ = 0; LineIndex_ < LineCount_; ++LineIndex_) {
+      std::string_view line = LineBuffer_[LineIndex_];
+      const std::size_t markLength = LineIndex_ == 0 ? Utf8MarkLength(line) : 0;
+      out.append(line.substr(0, markLength));
+      line.remove_prefix(markLength);
+      const std::size_t end = static_cast<std::size_t>(line.data() - read_.data()) + line.size();
+      Naming naming = Naming::None;
+      if (found < end) {
+        naming = NamesHost(line, Domain_);
+        found = finder.Find(read_, end);
+      }
+      if (naming != Naming::None) out += '#';
+      out.append(line);
+      out += "\r\n";
+      if (naming == Naming::Some) {
+        AppendOtherNames(line, Domain_, out);
+        out += "\r\n";
+      }
+      if (out.size() >= kWriteChunk) {
+        file.Write(out);
+        out.clear();
+      }
+    }
+    file.Write(out);
+  };
+  return ReplaceContents(files_, FilePath_, write, expected);
 }
 
 }  // namespace veltrim::hostfix

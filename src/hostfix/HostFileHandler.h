@@ -2,12 +2,12 @@
 // read so that the file can be written back as it was.
 #pragma once
 
-#include <array>
-#include <cstdint>
+#include <cstddef>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "FileSystem.h"
 
@@ -15,8 +15,6 @@ namespace veltrim::hostfix {
 
 class HostFileHandler {
  public:
-  // Slot 0 of the buffer holds no line, so this many lines fit.
-  static constexpr int kCapacity = 200;
   // Another program that writes the file while it is being repaired (a VPN client, a
   // container tool) gets its change kept: the repair starts over from the new contents, this
   // many times in all before it gives up.
@@ -28,7 +26,9 @@ class HostFileHandler {
   // a ProcessFile that rewrote nothing, it does nothing.
   void RestoreFile();
   // Rewrites the file, if it exists, with "#" before every line that names the host `Domain`
-  // (ASCII) or a name under it. Throws, leaving the file unchanged, when it cannot be repaired.
+  // (ASCII) or a name under it. A line that names other hosts too is followed by a copy
+  // without the names of this one, so that those stay as they were. Throws, leaving the file
+  // unchanged, when it cannot be repaired.
   void ProcessFile(const std::string& FilePath, const std::string& Domain);
 
  private:
@@ -36,15 +36,17 @@ class HostFileHandler {
   // Two Veltrims at once would each replace the file with their own repair of what they read,
   // and one repair would be lost; so each holds this from its read to its rename.
   std::unique_ptr<platform::RepairLock> Lock();
-  // Writes slots 1 to LineCount_, each followed by CR LF, marking those that name `Domain`
-  // when `mark` is set; the file is replaced in one step. False, with nothing written, when the
-  // file no longer holds `expected`.
+  // Writes the lines, each followed by CR LF, repairing those that name `Domain` when `mark`
+  // is set; the file is replaced in one step. False, with nothing written, when the file no
+  // longer holds `expected`.
   bool WritePass(bool mark, std::optional<std::string_view> expected);
 
   platform::FileSystem& files_;
-  std::int16_t LineIndex_ = 0;
-  std::int16_t LineCount_ = 0;
-  std::array<std::string, kCapacity + 1> LineBuffer_;
+  std::size_t LineIndex_ = 0;
+  std::size_t LineCount_ = 0;
+  // The file's bytes as last read, and its lines, as views into them, without their ends.
+  std::string read_;
+  std::vector<std::string_view> LineBuffer_;
   std::string FilePath_;
   std::string Domain_;
   // Whether the last ProcessFile rewrote the file, and so what RestoreFile may undo.

@@ -2,8 +2,10 @@
 // single-byte code page has them.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 
@@ -18,6 +20,24 @@ class OutputFile {
   // Forces the written bytes to the disk.
   virtual void Flush() = 0;
   virtual void Close() = 0;
+};
+
+// ReadFile's refusal of a file larger than it was asked to read; nothing more of it is read.
+class FileTooLarge : public std::runtime_error {
+ public:
+  FileTooLarge(const std::string& path, std::uint64_t size, std::uint64_t limit)
+      : std::runtime_error("Could not repair " + path + ": it is " + Megabytes(size) + " (" +
+                           std::to_string(size) +
+                           " bytes), and Veltrim repairs host files of up "
+                           "to " +
+                           std::to_string(limit >> 20) + " MB. It was left as it was.") {}
+
+ private:
+  // In tenths, rounded down, so that a size just over the limit does not read as the limit.
+  static std::string Megabytes(std::uint64_t bytes) {
+    const std::uint64_t tenths = bytes * 10 >> 20;
+    return std::to_string(tenths / 10) + "." + std::to_string(tenths % 10) + " MB";
+  }
 };
 
 // Held while one repair of a host file runs; released when the object goes.
@@ -36,7 +56,8 @@ class FileSystem {
   // True for a file, hidden and system files included; a folder or a link (a reparse point)
   // is none.
   virtual bool IsFile(const std::string& path) = 0;
-  virtual std::string ReadFile(const std::string& path) = 0;
+  // Throws FileTooLarge, having read no more than `limit` bytes, when the file holds more.
+  virtual std::string ReadFile(const std::string& path, std::size_t limit) = 0;
   // Fails, as opening it for writing would, when the file may not be changed.
   virtual void CheckWritable(const std::string& path) = 0;
   // Creates a new, empty file with a unique name in the same folder as `path`.
@@ -54,7 +75,7 @@ class FileSystem {
   // replaced, when `unchanged()` says no.
   virtual bool PutInPlace(const std::string& target, const std::string& replacement,
                           const std::function<bool()>& unchanged) = 0;
-  // Best effort: a file that cannot be removed is left behind.
+  // Best effort: a brief hold is waited out; a file that still cannot be removed is left behind.
   virtual void RemoveFile(const std::string& path) noexcept = 0;
   // Best effort: removes the new files that CreateFileBeside made for `path` in a run that
   // was killed before it could remove them. Names of any other pattern are never touched.

@@ -9,7 +9,7 @@ namespace veltrim::platform {
 class NativeFileSystem final : public FileSystem {
  public:
   bool IsFile(const std::string& path) override;
-  std::string ReadFile(const std::string& path) override;
+  std::string ReadFile(const std::string& path, std::size_t limit) override;
   void CheckWritable(const std::string& path) override;
   std::unique_ptr<OutputFile> CreateFileBeside(const std::string& path) override;
   void CopyProtection(const std::string& original, const std::string& copy) override;

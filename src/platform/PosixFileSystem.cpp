@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "ReadWhole.h"
 #include "Scoped.h"
 #include "SiblingNames.h"
 #include "SystemError.h"
@@ -71,21 +72,19 @@ bool NativeFileSystem::IsFile(const std::string& path) {
   return !path.empty() && ::lstat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
-std::string NativeFileSystem::ReadFile(const std::string& path) {
+std::string NativeFileSystem::ReadFile(const std::string& path, std::size_t limit) {
   ScopedFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
   if (!fd.IsSet()) ThrowErrno("open for reading", path);
-  std::string contents;
-  char buffer[16384];
-  for (;;) {
-    ssize_t got = ::read(fd.Get(), buffer, sizeof buffer);
-    if (got < 0) {
-      if (errno == EINTR) continue;
-      ThrowErrno("read", path);
-    }
-    if (got == 0) break;
-    contents.append(buffer, static_cast<size_t>(got));
-  }
-  return contents;
+  struct stat info {};
+  if (::fstat(fd.Get(), &info) != 0) ThrowErrno("read", path);
+  return ReadWhole(path, static_cast<std::uint64_t>(info.st_size), limit,
+                   [&](char* buffer, std::size_t capacity) {
+                     for (;;) {
+                       const ssize_t read = ::read(fd.Get(), buffer, capacity);
+                       if (read >= 0) return static_cast<std::size_t>(read);
+                       if (errno != EINTR) ThrowErrno("read", path);
+                     }
+                   });
 }
 
 void NativeFileSystem::CheckWritable(const std::string& path) {

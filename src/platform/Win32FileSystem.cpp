@@ -7,6 +7,7 @@
 #include <atomic>
 #include <vector>
 
+#include "ReadWhole.h"
 #include "Scoped.h"
 #include "SiblingNames.h"
 #include "Win32Error.h"
@@ -139,20 +140,21 @@ bool NativeFileSystem::IsFile(const std::string& path) {
   return (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) == 0;
 }
 
-std::string NativeFileSystem::ReadFile(const std::string& path) {
+std::string NativeFileSystem::ReadFile(const std::string& path, std::size_t limit) {
   ScopedHandle file = OpenRetrying(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE);
   if (!file.IsSet()) ThrowLastError("open for reading", path);
-  std::string contents;
-  char buffer[16384];
-  for (;;) {
-    DWORD got = 0;
-    if (!::ReadFile(file.Get(), buffer, static_cast<DWORD>(std::size(buffer)), &got, nullptr)) {
-      ThrowLastError("read", path);
-    }
-    if (got == 0) break;
-    contents.append(buffer, got);
-  }
-  return contents;
+  LARGE_INTEGER size = {};
+  if (!::GetFileSizeEx(file.Get(), &size)) ThrowLastError("read", path);
+  return ReadWhole(path, static_cast<std::uint64_t>(size.QuadPart), limit,
+                   [&](char* buffer, std::size_t capacity) {
+                     DWORD read = 0;
+                     const auto chunk =
+                         static_cast<DWORD>(std::min<std::size_t>(capacity, 1 << 24));
+                     if (!::ReadFile(file.Get(), buffer, chunk, &read, nullptr)) {
+                       ThrowLastError("read", path);
+                     }
+                     return static_cast<std::size_t>(read);
+                   });
 }
 
 void NativeFileSystem::CheckWritable(const std::string& path) {
@@ -252,7 +254,13 @@ bool NativeFileSystem::PutInPlace(const std::string& target, const std::string& 
 }
 
 void NativeFileSystem::RemoveFile(const std::string& path) noexcept {
-  ::DeleteFileW(Widen(path).c_str());
+  try {
+    // A scanner that looks at the new file as it is closed may still hold it.
+    const std::wstring wide = Widen(path);
+    WaitingOutHolds(false, [&] { return ErrorUnless(::DeleteFileW(wide.c_str())); });
+  } catch (...) {
+    // Out of memory: the file stays, and the next run removes it.
+  }
 }
 
 void NativeFileSystem::RemoveLeftoversBeside(const std::string& path) noexcept {

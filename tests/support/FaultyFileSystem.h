@@ -52,7 +52,7 @@ class FaultyFileSystem final : public ForwardingFileSystem {
       changed_ = true;
       if (!unchanged()) return false;
       std::unique_ptr<platform::OutputFile> theirs = inner_.CreateFileBeside(target);
-      theirs->Write(inner_.ReadFile(target) + kOtherProgramsLine);
+      theirs->Write(inner_.ReadFile(target, SIZE_MAX) + kOtherProgramsLine);
       theirs->Close();
       inner_.PutInPlace(target, theirs->Path(), [] { return true; });
     }

@@ -11,7 +11,9 @@ class ForwardingFileSystem : public platform::FileSystem {
   explicit ForwardingFileSystem(platform::FileSystem& inner) : inner_(inner) {}
 
   bool IsFile(const std::string& path) override { return inner_.IsFile(path); }
-  std::string ReadFile(const std::string& path) override { return inner_.ReadFile(path); }
+  std::string ReadFile(const std::string& path, std::size_t limit) override {
+    return inner_.ReadFile(path, limit);
+  }
   void CheckWritable(const std::string& path) override { inner_.CheckWritable(path); }
   std::unique_ptr<platform::OutputFile> CreateFileBeside(const std::string& path) override {
     return inner_.CreateFileBeside(path);

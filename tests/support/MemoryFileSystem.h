@@ -16,7 +16,11 @@ class MemoryFileSystem : public platform::FileSystem {
   int created = 0;
 
   bool IsFile(const std::string& path) override { return files.count(path) != 0; }
-  std::string ReadFile(const std::string& path) override { return files.at(path); }
+  std::string ReadFile(const std::string& path, std::size_t limit) override {
+    const std::string& contents = files.at(path);
+    if (contents.size() > limit) throw platform::FileTooLarge(path, contents.size(), limit);
+    return contents;
+  }
   void CheckWritable(const std::string&) override {}
   std::unique_ptr<platform::OutputFile> CreateFileBeside(const std::string& path) override;
   void CopyProtection(const std::string&, const std::string&) override {}

@@ -1,0 +1,34 @@
+// The read loop that both file systems share: the whole file in one buffer, sized once from
+// what the system says the file holds, and no more than a limit of it.
+#pragma once
+
+#include <algorithm>
+#include <cstdint>
+#include <string>
+
+#include "FileSystem.h"
+
+namespace veltrim::platform {
+
+// `read(buffer, capacity)` reads the next bytes of the open file and answers how many, 0 at its
+// end; `size` is the file's size as the system gave it.
+template <typename Read>
+std::string ReadWhole(const std::string& path, std::uint64_t size, std::size_t limit, Read read) {
+  if (size > limit) throw FileTooLarge(path, size, limit);
+  // One byte more than the size, so that a file that grows meanwhile is noticed.
+  std::string contents(static_cast<std::size_t>(size) + 1, '\0');
+  std::size_t got = 0;
+  for (;;) {
+    if (got == contents.size()) {
+      if (got > limit) throw FileTooLarge(path, got, limit);
+      contents.resize(std::min(got * 2, limit + 1));
+    }
+    const std::size_t now = read(&contents[got], contents.size() - got);
+    if (now == 0) break;
+    got += now;
+  }
+  contents.resize(got);
+  return contents;
+}
+
+}  // namespace veltrim::platform

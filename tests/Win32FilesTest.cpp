@@ -80,6 +80,10 @@ class ScannedNewFile final : public testing::ForwardingFileSystem {
     ++reads;
     return inner_.ReadFile(path, limit);
   }
+  bool Holds(const std::string& path, std::string_view expected) override {
+    ++reads;
+    return inner_.Holds(path, expected);
+  }
   void CopyProtection(const std::string& original, const std::string& copy) override {
     inner_.CopyProtection(original, copy);
     if (hold_ != nullptr) return;

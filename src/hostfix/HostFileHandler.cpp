@@ -1,5 +1,6 @@
 #include "HostFileHandler.h"
 
+#include <cstring>
 #include <stdexcept>
 
 #include "HostFileText.h"
@@ -9,8 +10,46 @@ namespace veltrim::hostfix {
 
 namespace {
 
-// The new contents go to the disk in pieces of this size, not a write for every line.
-constexpr std::size_t kWriteChunk = 1 << 16;
+// Gathers the new contents and hands them to the file in pieces of 64 KiB, not a write for
+// every line.
+class ChunkedWriter {
+ public:
+  explicit ChunkedWriter(platform::OutputFile& file) : file_(file), buffer_(1 << 16, '\0') {}
+
+  void Put(std::string_view bytes) {
+    if (bytes.size() > buffer_.size() - used_) {
+      Drain();
+      if (bytes.size() > buffer_.size()) return file_.Write(bytes);
+    }
+    std::memcpy(&buffer_[used_], bytes.data(), bytes.size());
+    used_ += bytes.size();
+  }
+
+  // The line and CR LF after it.
+  void PutLine(std::string_view line) {
+    if (line.size() + 2 > buffer_.size() - used_) {
+      Drain();
+      if (line.size() + 2 > buffer_.size()) {
+        file_.Write(line);
+        return file_.Write("\r\n");
+      }
+    }
+    std::memcpy(&buffer_[used_], line.data(), line.size());
+    used_ += line.size();
+    buffer_[used_++] = '\r';
+    buffer_[used_++] = '\n';
+  }
+
+  void Drain() {
+    file_.Write(std::string_view(buffer_).substr(0, used_));
+    used_ = 0;
+  }
+
+ private:
+  platform::OutputFile& file_;
+  std::string buffer_;
+  std::size_t used_ = 0;
+};
 
 }  // namespace
 
@@ -30,11 +69,9 @@ void HostFileHandler::ProcessFile(const std::string& FilePath, const std::string
     // Read as single-byte text, UTF-16 would be split inside its characters and written back
     // corrupted.
     if (IsUtf16(contents)) return;
-    read_ = std::move(contents);
-    LineBuffer_ = SplitLines(read_);
-    LineCount_ = LineBuffer_.size();
+    LineBuffer_ = std::move(contents);
 
-    if (WritePass(true, read_)) {
+    if (WritePass(true, LineBuffer_)) {
       rewritten_ = true;
       return;
     }
@@ -65,37 +102,36 @@ std::unique_ptr<platform::RepairLock> HostFileHandler::Lock() {
 bool HostFileHandler::WritePass(bool mark, std::optional<std::string_view> expected) {
   // The rename that replaces the file would succeed even on a file that may not be changed.
   files_.CheckWritable(FilePath_);
-  const HostFinder finder(Domain_);
   const auto write = [&](platform::OutputFile& file) {
-    std::string out;
-    out.reserve(kWriteChunk + 1024);
+    ChunkedWriter out(file);
     // Only a line that contains the host needs a closer look: in a list of a hundred thousand
     // lines, a handful do.
-    std::size_t found = mark ? finder.Find(read_, 0) : std::string_view::npos;
-    for (LineIndex_ = 0; LineIndex_ < LineCount_; ++LineIndex_) {
-      std::string_view line = LineBuffer_[LineIndex_];
-      const std::size_t markLength = LineIndex_ == 0 ? Utf8MarkLength(line) : 0;
-      out.append(line.substr(0, markLength));
-      line.remove_prefix(markLength);
-      const std::size_t end = static_cast<std::size_t>(line.data() - read_.data()) + line.size();
+    HostFinder finder(LineBuffer_, Domain_);
+    std::size_t found = mark ? finder.Find(0) : std::string_view::npos;
+    LineCursor lines(LineBuffer_);
+    std::string_view line;
+    for (LineIndex_ = 0; lines.Next(line); ++LineIndex_) {
+      if (LineIndex_ == 0) {
+        const std::size_t markLength = Utf8MarkLength(line);
+        out.Put(line.substr(0, markLength));
+        line.remove_prefix(markLength);
+      }
+      const std::size_t end =
+          static_cast<std::size_t>(line.data() - LineBuffer_.data()) + line.size();
       Naming naming = Naming::None;
       if (found < end) {
         naming = NamesHost(line, Domain_);
-        found = finder.Find(read_, end);
+        found = finder.Find(end);
       }
-      if (naming != Naming::None) out += '#';
-      out.append(line);
-      out += "\r\n";
+      if (naming != Naming::None) out.Put("#");
+      out.PutLine(line);
       if (naming == Naming::Some) {
-        AppendOtherNames(line, Domain_, out);
-        out += "\r\n";
-      }
-      if (out.size() >= kWriteChunk) {
-        file.Write(out);
-        out.clear();
+        std::string others;
+        AppendOtherNames(line, Domain_, others);
+        out.PutLine(others);
       }
     }
-    file.Write(out);
+    out.Drain();
   };
   return ReplaceContents(files_, FilePath_, write, expected);
 }

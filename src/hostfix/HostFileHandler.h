@@ -7,7 +7,6 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "FileSystem.h"
 
@@ -42,11 +41,11 @@ class HostFileHandler {
   bool WritePass(bool mark, std::optional<std::string_view> expected);
 
   platform::FileSystem& files_;
+  // The file as last read, every line in its own bytes, with the line ends it had: the passes
+  // step through it line by line, and nothing of it is copied a line at a time.
+  std::string LineBuffer_;
+  // The line that a pass has reached, counted from 0.
   std::size_t LineIndex_ = 0;
-  std::size_t LineCount_ = 0;
-  // The file's bytes as last read, and its lines, as views into them, without their ends.
-  std::string read_;
-  std::vector<std::string_view> LineBuffer_;
   std::string FilePath_;
   std::string Domain_;
   // Whether the last ProcessFile rewrote the file, and so what RestoreFile may undo.

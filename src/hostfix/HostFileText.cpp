@@ -2,6 +2,10 @@
 
 #include <algorithm>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "AsciiText.h"
 
 namespace veltrim::hostfix {
@@ -41,29 +45,45 @@ void ForEachName(std::string_view line, std::string_view host, Each each) {
 
 }  // namespace
 
-std::vector<std::string_view> SplitLines(std::string_view text) {
-  std::vector<std::string_view> lines;
-  // Counted first: a list of some hundred thousand lines would otherwise pass through
-  // several ever larger copies of the vector.
-  std::size_t ends = 0;
-  for (char c : text) ends += c == '\r' || c == '\n';
-  lines.reserve(ends + 1);
-  // Each kind of line end is looked for only once it has been passed, at memchr's speed.
-  std::size_t start = 0;
-  std::size_t cr = text.find('\r');
-  std::size_t lf = text.find('\n');
-  while (start < text.size()) {
-    if (cr < start) cr = text.find('\r', start);
-    if (lf < start) lf = text.find('\n', start);
-    const std::size_t end = std::min(cr, lf);
-    if (end == std::string_view::npos) {
-      lines.push_back(text.substr(start));
-      break;
+std::size_t ByteScanner::Next() {
+  for (;;) {
+    if (found_ != 0) {
+      const std::size_t at = block_ + static_cast<std::size_t>(__builtin_ctz(found_));
+      found_ &= found_ - 1;
+      return at;
     }
-    lines.push_back(text.substr(start, end - start));
-    start = end + (end == cr && lf == end + 1 ? 2 : 1);
+    if (scanned_ >= text_.size()) return std::string_view::npos;
+    block_ = scanned_;
+#if defined(__SSE2__)
+    if (block_ + 16 <= text_.size()) {
+      const __m128i bytes = _mm_or_si128(
+          _mm_loadu_si128(reinterpret_cast<const __m128i*>(&text_[block_])), _mm_set1_epi8(fold_));
+      found_ = static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(
+          _mm_cmpeq_epi8(bytes, _mm_set1_epi8(a_)), _mm_cmpeq_epi8(bytes, _mm_set1_epi8(b_)))));
+      scanned_ = block_ + 16;
+      continue;
+    }
+#endif
+    const char byte = static_cast<char>(text_[block_] | fold_);
+    found_ = byte == a_ || byte == b_ ? 1 : 0;
+    scanned_ = block_ + 1;
   }
-  return lines;
+}
+
+bool LineCursor::Next(std::string_view& line) {
+  while (start_ < text_.size()) {
+    const std::size_t end = ends_.Next();
+    if (end == std::string_view::npos) {
+      line = text_.substr(start_);
+      start_ = text_.size();
+      return true;
+    }
+    if (end < start_) continue;  // the LF of a CR LF
+    line = text_.substr(start_, end - start_);
+    start_ = end + (text_[end] == '\r' && end + 1 < text_.size() && text_[end + 1] == '\n' ? 2 : 1);
+    return true;
+  }
+  return false;
 }
 
 bool IsUtf16(std::string_view bytes) {
@@ -94,23 +114,51 @@ void AppendOtherNames(std::string_view line, std::string_view host, std::string&
   out.append(line, kept);
 }
 
-HostFinder::HostFinder(std::string_view host) : host_(host) {
-  skip_.fill(host.size());
-  for (std::size_t i = 0; i + 1 < host.size(); ++i) {
-    const char lower = AsciiLower(host[i]);
-    const char upper = lower >= 'a' && lower <= 'z' ? static_cast<char>(lower - 32) : lower;
-    skip_[static_cast<unsigned char>(lower)] = host.size() - 1 - i;
-    skip_[static_cast<unsigned char>(upper)] = host.size() - 1 - i;
-  }
+namespace {
+
+// The bytes of host names from the commonest in host files to the rarest, roughly: every line
+// has an address of digits and dots, and the names are mostly English letters. A byte that is
+// not here is rarer still.
+constexpr std::string_view kCommonFirst = ".0etaoinsrcldmuphgbfkwyv12x3j4z5q6789-";
+
+std::size_t Commonness(char byte) {
+  return std::min(kCommonFirst.find(AsciiLower(byte)), kCommonFirst.size());
 }
 
-std::size_t HostFinder::Find(std::string_view text, std::size_t from) const {
-  if (host_.empty()) return std::string_view::npos;
-  for (std::size_t at = from; at + host_.size() <= text.size();
-       at += skip_[static_cast<unsigned char>(text[at + host_.size() - 1])]) {
-    if (EqualIgnoringCase(text.substr(at, host_.size()), host_)) return at;
+std::size_t RarestByte(std::string_view host) {
+  std::size_t rarest = 0;
+  for (std::size_t i = 1; i < host.size(); ++i) {
+    if (Commonness(host[i]) > Commonness(host[rarest])) rarest = i;
   }
-  return std::string_view::npos;
+  return rarest;
+}
+
+// Or-ed into every byte, 0x20 makes a letter of either case the lower-case one; the few other
+// bytes that it makes equal to the rare one are told apart by the comparison of the host.
+constexpr char kCaseFold = 0x20;
+
+}  // namespace
+
+HostFinder::HostFinder(std::string_view text, std::string_view host)
+    : HostFinder(text, host, RarestByte(host)) {}
+
+HostFinder::HostFinder(std::string_view text, std::string_view host, std::size_t rare)
+    : text_(text),
+      host_(host),
+      rare_(rare),
+      rareBytes_(text, kCaseFold,
+                 host.empty() ? kCaseFold : static_cast<char>(host[rare] | kCaseFold),
+                 host.empty() ? kCaseFold : static_cast<char>(host[rare] | kCaseFold)),
+      hit_(rareBytes_.Next()) {}
+
+std::size_t HostFinder::Find(std::size_t from) {
+  if (host_.empty()) return std::string_view::npos;
+  for (;; hit_ = rareBytes_.Next()) {
+    if (hit_ == std::string_view::npos) return hit_;
+    if (hit_ < from + rare_) continue;
+    const std::size_t start = hit_ - rare_;
+    if (EqualIgnoringCase(text_.substr(start, host_.size()), host_)) return start;
+  }
 }
 
 }  // namespace veltrim::hostfix

@@ -2,19 +2,6 @@
 
 namespace veltrim::hostfix {
 
-namespace {
-
-// Reads no more of the file than it should hold: a file that grew holds something else.
-bool Holds(platform::FileSystem& files, const std::string& path, std::string_view expected) {
-  try {
-    return files.ReadFile(path, expected.size()) == expected;
-  } catch (const platform::FileTooLarge&) {
-    return false;
-  }
-}
-
-}  // namespace
-
 bool ReplaceContents(platform::FileSystem& files, const std::string& path,
                      const std::function<void(platform::OutputFile&)>& write,
                      std::optional<std::string_view> expected) {
@@ -26,7 +13,7 @@ bool ReplaceContents(platform::FileSystem& files, const std::string& path,
     file->Close();
     files.CopyProtection(path, newPath);
     if (files.PutInPlace(path, newPath,
-                         [&] { return !expected || Holds(files, path, *expected); })) {
+                         [&] { return !expected || files.Holds(path, *expected); })) {
       return true;
     }
   } catch (...) {

@@ -58,6 +58,9 @@ class FileSystem {
   virtual bool IsFile(const std::string& path) = 0;
   // Throws FileTooLarge, having read no more than `limit` bytes, when the file holds more.
   virtual std::string ReadFile(const std::string& path, std::size_t limit) = 0;
+  // True when the file holds `expected` and nothing more: compared piece by piece, reading at
+  // most one byte beyond it.
+  virtual bool Holds(const std::string& path, std::string_view expected) = 0;
   // Fails, as opening it for writing would, when the file may not be changed.
   virtual void CheckWritable(const std::string& path) = 0;
   // Creates a new, empty file with a unique name in the same folder as `path`.

@@ -10,6 +10,7 @@ class NativeFileSystem final : public FileSystem {
  public:
   bool IsFile(const std::string& path) override;
   std::string ReadFile(const std::string& path, std::size_t limit) override;
+  bool Holds(const std::string& path, std::string_view expected) override;
   void CheckWritable(const std::string& path) override;
   std::unique_ptr<OutputFile> CreateFileBeside(const std::string& path) override;
   void CopyProtection(const std::string& original, const std::string& copy) override;

@@ -72,19 +72,39 @@ bool NativeFileSystem::IsFile(const std::string& path) {
   return !path.empty() && ::lstat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
-std::string NativeFileSystem::ReadFile(const std::string& path, std::size_t limit) {
+namespace {
+
+ScopedFd OpenForReading(const std::string& path) {
   ScopedFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
   if (!fd.IsSet()) ThrowErrno("open for reading", path);
+  return fd;
+}
+
+std::size_t ReadSome(const ScopedFd& fd, const std::string& path, char* buffer,
+                     std::size_t capacity) {
+  for (;;) {
+    const ssize_t read = ::read(fd.Get(), buffer, capacity);
+    if (read >= 0) return static_cast<std::size_t>(read);
+    if (errno != EINTR) ThrowErrno("read", path);
+  }
+}
+
+}  // namespace
+
+std::string NativeFileSystem::ReadFile(const std::string& path, std::size_t limit) {
+  const ScopedFd fd = OpenForReading(path);
   struct stat info {};
   if (::fstat(fd.Get(), &info) != 0) ThrowErrno("read", path);
-  return ReadWhole(path, static_cast<std::uint64_t>(info.st_size), limit,
-                   [&](char* buffer, std::size_t capacity) {
-                     for (;;) {
-                       const ssize_t read = ::read(fd.Get(), buffer, capacity);
-                       if (read >= 0) return static_cast<std::size_t>(read);
-                       if (errno != EINTR) ThrowErrno("read", path);
-                     }
-                   });
+  return ReadWhole(
+      path, static_cast<std::uint64_t>(info.st_size), limit,
+      [&](char* buffer, std::size_t capacity) { return ReadSome(fd, path, buffer, capacity); });
+}
+
+bool NativeFileSystem::Holds(const std::string& path, std::string_view expected) {
+  const ScopedFd fd = OpenForReading(path);
+  return ReadsAs(expected, [&](char* buffer, std::size_t capacity) {
+    return ReadSome(fd, path, buffer, capacity);
+  });
 }
 
 void NativeFileSystem::CheckWritable(const std::string& path) {

@@ -1,10 +1,11 @@
-// The read loop that both file systems share: the whole file in one buffer, sized once from
-// what the system says the file holds, and no more than a limit of it.
+// The read loops that both file systems share: the whole file in one buffer, sized once from
+// what the system says the file holds, and no more than a limit of it; or a comparison.
 #pragma once
 
 #include <algorithm>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "FileSystem.h"
 
@@ -29,6 +30,21 @@ std::string ReadWhole(const std::string& path, std::uint64_t size, std::size_t l
   }
   contents.resize(got);
   return contents;
+}
+
+// Compares the rest of the open file with `expected` through a buffer of its own, so that a
+// large file is not held twice.
+template <typename Read>
+bool ReadsAs(std::string_view expected, Read read) {
+  std::string piece(std::size_t{1} << 16, '\0');
+  for (;;) {
+    const std::size_t got = read(&piece[0], std::min(piece.size(), expected.size() + 1));
+    if (got == 0) return expected.empty();
+    if (got > expected.size() || expected.substr(0, got) != std::string_view(piece.data(), got)) {
+      return false;
+    }
+    expected.remove_prefix(got);
+  }
 }
 
 }  // namespace veltrim::platform

@@ -140,21 +140,38 @@ bool NativeFileSystem::IsFile(const std::string& path) {
   return (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) == 0;
 }
 
-std::string NativeFileSystem::ReadFile(const std::string& path, std::size_t limit) {
+namespace {
+
+ScopedHandle OpenForReading(const std::string& path) {
   ScopedHandle file = OpenRetrying(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE);
   if (!file.IsSet()) ThrowLastError("open for reading", path);
+  return file;
+}
+
+std::size_t ReadSome(const ScopedHandle& file, const std::string& path, char* buffer,
+                     std::size_t capacity) {
+  DWORD read = 0;
+  const auto chunk = static_cast<DWORD>(std::min<std::size_t>(capacity, 1 << 24));
+  if (!::ReadFile(file.Get(), buffer, chunk, &read, nullptr)) ThrowLastError("read", path);
+  return static_cast<std::size_t>(read);
+}
+
+}  // namespace
+
+std::string NativeFileSystem::ReadFile(const std::string& path, std::size_t limit) {
+  const ScopedHandle file = OpenForReading(path);
   LARGE_INTEGER size = {};
   if (!::GetFileSizeEx(file.Get(), &size)) ThrowLastError("read", path);
-  return ReadWhole(path, static_cast<std::uint64_t>(size.QuadPart), limit,
-                   [&](char* buffer, std::size_t capacity) {
-                     DWORD read = 0;
-                     const auto chunk =
-                         static_cast<DWORD>(std::min<std::size_t>(capacity, 1 << 24));
-                     if (!::ReadFile(file.Get(), buffer, chunk, &read, nullptr)) {
-                       ThrowLastError("read", path);
-                     }
-                     return static_cast<std::size_t>(read);
-                   });
+  return ReadWhole(
+      path, static_cast<std::uint64_t>(size.QuadPart), limit,
+      [&](char* buffer, std::size_t capacity) { return ReadSome(file, path, buffer, capacity); });
+}
+
+bool NativeFileSystem::Holds(const std::string& path, std::string_view expected) {
+  const ScopedHandle file = OpenForReading(path);
+  return ReadsAs(expected, [&](char* buffer, std::size_t capacity) {
+    return ReadSome(file, path, buffer, capacity);
+  });
 }
 
 void NativeFileSystem::CheckWritable(const std::string& path) {

@@ -14,6 +14,9 @@ class ForwardingFileSystem : public platform::FileSystem {
   std::string ReadFile(const std::string& path, std::size_t limit) override {
     return inner_.ReadFile(path, limit);
   }
+  bool Holds(const std::string& path, std::string_view expected) override {
+    return inner_.Holds(path, expected);
+  }
   void CheckWritable(const std::string& path) override { inner_.CheckWritable(path); }
   std::unique_ptr<platform::OutputFile> CreateFileBeside(const std::string& path) override {
     return inner_.CreateFileBeside(path);

@@ -21,6 +21,9 @@ class MemoryFileSystem : public platform::FileSystem {
     if (contents.size() > limit) throw platform::FileTooLarge(path, contents.size(), limit);
     return contents;
   }
+  bool Holds(const std::string& path, std::string_view expected) override {
+    return files.at(path) == expected;
+  }
   void CheckWritable(const std::string&) override {}
   std::unique_ptr<platform::OutputFile> CreateFileBeside(const std::string& path) override;
   void CopyProtection(const std::string&, const std::string&) override {}

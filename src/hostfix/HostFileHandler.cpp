@@ -1,5 +1,6 @@
 #include "HostFileHandler.h"
 
+#include <algorithm>
 #include <cstring>
 #include <stdexcept>
 
@@ -14,7 +15,9 @@ namespace {
 // every line.
 class ChunkedWriter {
  public:
-  explicit ChunkedWriter(platform::OutputFile& file) : file_(file), buffer_(1 << 16, '\0') {}
+  // A small file takes a small buffer: the repair is as quick on a file of four lines.
+  ChunkedWriter(platform::OutputFile& file, std::size_t expected)
+      : file_(file), buffer_(std::min<std::size_t>(expected, 1 << 16), '\0') {}
 
   void Put(std::string_view bytes) {
     if (bytes.size() > buffer_.size() - used_) {
@@ -103,26 +106,20 @@ bool HostFileHandler::WritePass(bool mark, std::optional<std::string_view> expec
   // The rename that replaces the file would succeed even on a file that may not be changed.
   files_.CheckWritable(FilePath_);
   const auto write = [&](platform::OutputFile& file) {
-    ChunkedWriter out(file);
-    // Only a line that contains the host needs a closer look: in a list of a hundred thousand
-    // lines, a handful do.
-    HostFinder finder(LineBuffer_, Domain_);
-    std::size_t found = mark ? finder.Find(0) : std::string_view::npos;
-    LineCursor lines(LineBuffer_);
+    // Each line gains at most a CR and a "#"; only a line with several names gains more.
+    ChunkedWriter out(file, LineBuffer_.size() + LineBuffer_.size() / 8 + 64);
+    // Only a line that holds the host's rarest byte needs a closer look: in a list of a
+    // hundred thousand lines, a handful do.
+    LineCursor lines(LineBuffer_, RarestByte(Domain_));
     std::string_view line;
-    for (LineIndex_ = 0; lines.Next(line); ++LineIndex_) {
+    bool marked = false;
+    for (LineIndex_ = 0; lines.Next(line, marked); ++LineIndex_) {
       if (LineIndex_ == 0) {
         const std::size_t markLength = Utf8MarkLength(line);
         out.Put(line.substr(0, markLength));
         line.remove_prefix(markLength);
       }
-      const std::size_t end =
-          static_cast<std::size_t>(line.data() - LineBuffer_.data()) + line.size();
-      Naming naming = Naming::None;
-      if (found < end) {
-        naming = NamesHost(line, Domain_);
-        found = finder.Find(end);
-      }
+      const Naming naming = mark && marked ? NamesHost(line, Domain_) : Naming::None;
       if (naming != Naming::None) out.Put("#");
       out.PutLine(line);
       if (naming == Naming::Some) {

@@ -2,10 +2,6 @@
 
 #include <algorithm>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
 #include "AsciiText.h"
 
 namespace veltrim::hostfix {
@@ -44,47 +40,6 @@ void ForEachName(std::string_view line, std::string_view host, Each each) {
 }
 
 }  // namespace
-
-std::size_t ByteScanner::Next() {
-  for (;;) {
-    if (found_ != 0) {
-      const std::size_t at = block_ + static_cast<std::size_t>(__builtin_ctz(found_));
-      found_ &= found_ - 1;
-      return at;
-    }
-    if (scanned_ >= text_.size()) return std::string_view::npos;
-    block_ = scanned_;
-#if defined(__SSE2__)
-    if (block_ + 16 <= text_.size()) {
-      const __m128i bytes = _mm_or_si128(
-          _mm_loadu_si128(reinterpret_cast<const __m128i*>(&text_[block_])), _mm_set1_epi8(fold_));
-      found_ = static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(
-          _mm_cmpeq_epi8(bytes, _mm_set1_epi8(a_)), _mm_cmpeq_epi8(bytes, _mm_set1_epi8(b_)))));
-      scanned_ = block_ + 16;
-      continue;
-    }
-#endif
-    const char byte = static_cast<char>(text_[block_] | fold_);
-    found_ = byte == a_ || byte == b_ ? 1 : 0;
-    scanned_ = block_ + 1;
-  }
-}
-
-bool LineCursor::Next(std::string_view& line) {
-  while (start_ < text_.size()) {
-    const std::size_t end = ends_.Next();
-    if (end == std::string_view::npos) {
-      line = text_.substr(start_);
-      start_ = text_.size();
-      return true;
-    }
-    if (end < start_) continue;  // the LF of a CR LF
-    line = text_.substr(start_, end - start_);
-    start_ = end + (text_[end] == '\r' && end + 1 < text_.size() && text_[end + 1] == '\n' ? 2 : 1);
-    return true;
-  }
-  return false;
-}
 
 bool IsUtf16(std::string_view bytes) {
   return bytes.substr(0, 2) == "\xFF\xFE" || bytes.substr(0, 2) == "\xFE\xFF";
@@ -125,40 +80,19 @@ std::size_t Commonness(char byte) {
   return std::min(kCommonFirst.find(AsciiLower(byte)), kCommonFirst.size());
 }
 
-std::size_t RarestByte(std::string_view host) {
-  std::size_t rarest = 0;
-  for (std::size_t i = 1; i < host.size(); ++i) {
-    if (Commonness(host[i]) > Commonness(host[rarest])) rarest = i;
-  }
-  return rarest;
-}
-
-// Or-ed into every byte, 0x20 makes a letter of either case the lower-case one; the few other
-// bytes that it makes equal to the rare one are told apart by the comparison of the host.
-constexpr char kCaseFold = 0x20;
-
 }  // namespace
 
-HostFinder::HostFinder(std::string_view text, std::string_view host)
-    : HostFinder(text, host, RarestByte(host)) {}
-
-HostFinder::HostFinder(std::string_view text, std::string_view host, std::size_t rare)
+LineCursor::LineCursor(std::string_view text, char marker)
     : text_(text),
-      host_(host),
-      rare_(rare),
-      rareBytes_(text, kCaseFold,
-                 host.empty() ? kCaseFold : static_cast<char>(host[rare] | kCaseFold),
-                 host.empty() ? kCaseFold : static_cast<char>(host[rare] | kCaseFold)),
-      hit_(rareBytes_.Next()) {}
+      lower_(AsciiLower(marker)),
+      upper_(lower_ >= 'a' && lower_ <= 'z' ? static_cast<char>(lower_ - 32) : lower_) {}
 
-std::size_t HostFinder::Find(std::size_t from) {
-  if (host_.empty()) return std::string_view::npos;
-  for (;; hit_ = rareBytes_.Next()) {
-    if (hit_ == std::string_view::npos) return hit_;
-    if (hit_ < from + rare_) continue;
-    const std::size_t start = hit_ - rare_;
-    if (EqualIgnoringCase(text_.substr(start, host_.size()), host_)) return start;
+char RarestByte(std::string_view host) {
+  char rarest = host.empty() ? '\0' : AsciiLower(host[0]);
+  for (char byte : host) {
+    if (Commonness(byte) > Commonness(rarest)) rarest = AsciiLower(byte);
   }
+  return rarest;
 }
 
 }  // namespace veltrim::hostfix

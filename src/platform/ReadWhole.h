@@ -36,7 +36,7 @@ std::string ReadWhole(const std::string& path, std::uint64_t size, std::size_t l
 // large file is not held twice.
 template <typename Read>
 bool ReadsAs(std::string_view expected, Read read) {
-  std::string piece(std::size_t{1} << 16, '\0');
+  std::string piece(std::min<std::size_t>(expected.size() + 1, 1 << 16), '\0');
   for (;;) {
     const std::size_t got = read(&piece[0], std::min(piece.size(), expected.size() + 1));
     if (got == 0) return expected.empty();

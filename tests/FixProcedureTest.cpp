@@ -195,7 +195,8 @@ INSTANTIATE_TEST_SUITE_P(
                 Steps({kUpToTheBrowser,
                        {"message Could not start C:\\Program Files\\Internet "
                         "Explorer\\iexplore.exe.\r\n\r\nError 2: The system cannot find the file "
-                        "specified. [OK]",
+                        "specified.\r\n\r\nThe host files have been repaired. Open example.com in "
+                        "your browser now to see whether it loads. [OK]",
                         "close"}}),
                 kRepaired},
         // Where the desktop shell does not start the browser (Explorer restarting, hung, or

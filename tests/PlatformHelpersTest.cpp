@@ -3,6 +3,7 @@
 #include <cstring>
 #include <fstream>
 #include <functional>
+#include <utility>
 #include <vector>
 
 #include "AskForText.h"
@@ -10,6 +11,7 @@
 #include "Scoped.h"
 #include "SiblingNames.h"
 #include "SystemError.h"
+#include "SystemVariables.h"
 #include "TempFolder.h"
 
 namespace veltrim::platform {
@@ -70,6 +72,24 @@ TEST(Scoped, ReleasesEachResourceOnce) {
 }
 
 // Only the names that a run makes beside a host file count as its leftovers.
+// Only the system's own values go into the folder; any other variable, which the user's
+// environment would fill, leaves no folder at all.
+TEST(SystemVariables, ExpandOnlyTheSystemsOwnValues) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"%SystemRoot%\\System32\\drivers\\etc", "C:\\Windows\\System32\\drivers\\etc"},
+      {"%WINDIR%\\etc", "C:\\Windows\\etc"},
+      {"%systemdrive%\\Resolver", "C:\\Resolver"},
+      {"D:\\etc", "D:\\etc"},
+      {"D:\\100%", "D:\\100%"},
+      {"%SystemRoot%\\%USERPROFILE%", ""},
+      {"%TEMP%\\etc", ""},
+      {"%%\\etc", ""},
+  };
+  for (const auto& [value, expanded] : cases) {
+    EXPECT_EQ(ExpandSystemVariables(value, "C:\\Windows"), expanded) << value;
+  }
+}
+
 TEST(SiblingNames, TellTheProgramsOwnNewFiles) {
   EXPECT_EQ(NewFileNameBeside("C:\\etc\\hosts", 0x1a2b, 7), "C:\\etc\\hosts.1a2b-7.veltrim-new");
   struct Case {

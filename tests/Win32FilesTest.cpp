@@ -7,6 +7,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <memory>
 #include <thread>
@@ -144,15 +145,40 @@ TEST_F(Win32Files, AChangeWhileTheRenameWaitsIsKept) {
   EXPECT_EQ(folder.Names(), std::vector<std::string>{"hosts"});
 }
 
-// A Veltrim that was killed during its repair leaves the repairs' lock abandoned; the next one
-// takes it over and repairs.
-TEST_F(Win32Files, AnAbandonedLockIsTakenOver) {
-  platform::ScopedHandle lock(::CreateMutexW(nullptr, FALSE, L"Global\\Veltrim.HostFileRepair"));
-  ASSERT_TRUE(lock.IsSet());
-  // The thread ends without letting go of the lock, as a killed process does.
-  std::thread([&] { ::WaitForSingleObject(lock.Get(), INFINITE); }).join();
-  handler.ProcessFile(Hosts(), "example.com");
-  EXPECT_EQ(folder.Read("hosts"), "127.0.0.1 localhost\r\n#10.0.0.1 example.com\r\n");
+// Only a Veltrim that is repairing holds a repair off: not the lock file that a run cut off by
+// a power cut left behind, nor a program that took a public name first, as a mutex that it
+// never lets go of or as an event.
+TEST_F(Win32Files, NothingButARepairHoldsOneOff) {
+  const wchar_t kPublicName[] = L"Global\\Veltrim.HostFileRepair";
+  const std::function<platform::ScopedHandle()> squatters[] = {
+      [] {
+        std::ofstream("C:\\windows\\system32\\drivers\\etc\\veltrim.lock");
+        return platform::ScopedHandle();
+      },
+      [&] { return platform::ScopedHandle(::CreateMutexW(nullptr, FALSE, kPublicName)); },
+      [&] { return platform::ScopedHandle(::CreateEventW(nullptr, TRUE, FALSE, kPublicName)); },
+  };
+  for (const auto& squat : squatters) {
+    folder.Write("hosts", kBefore);
+    const platform::ScopedHandle squatted = squat();
+    // Owned by a thread of its own, which never lets go while the repair runs.
+    platform::ScopedHandle owned(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    platform::ScopedHandle done(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    std::thread owner([&] {
+      ::WaitForSingleObject(squatted.Get(), 0);
+      ::SetEvent(owned.Get());
+      ::WaitForSingleObject(done.Get(), INFINITE);
+    });
+    ::WaitForSingleObject(owned.Get(), INFINITE);
+    const ULONGLONG start = ::GetTickCount64();
+    EXPECT_NO_THROW(handler.ProcessFile(Hosts(), "example.com"));
+    EXPECT_LT(::GetTickCount64() - start, 2000u);
+    ::SetEvent(done.Get());
+    owner.join();
+    EXPECT_EQ(folder.Read("hosts"), "127.0.0.1 localhost\r\n#10.0.0.1 example.com\r\n");
+  }
+  EXPECT_EQ(::GetFileAttributesA("C:\\windows\\system32\\drivers\\etc\\veltrim.lock"),
+            INVALID_FILE_ATTRIBUTES);
 }
 
 // A program that keeps the file open fails the repair, within a few seconds, which says so and

@@ -19,8 +19,8 @@ class Desktop {
   // system cannot tell it.
   virtual std::string SystemFolder() = 0;
   // The folder that the system's resolver reads the host files from, as the system is set to
-  // name it (on Windows the registry's DataBasePath, expanded), or the empty text where it names
-  // none.
+  // name it (on Windows the registry's DataBasePath, expanded from the system's own values), or
+  // the empty text where it names none or names it with a variable of the environment.
   virtual std::string ConfiguredHostFilesFolder() = 0;
   // True for an existing folder on a drive of this computer.
   virtual bool IsLocalFolder(const std::string& path) = 0;

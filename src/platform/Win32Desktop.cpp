@@ -6,6 +6,7 @@
 #include "ApplicationTitle.h"
 #include "AskForText.h"
 #include "Scoped.h"
+#include "SystemVariables.h"
 #include "Win32Error.h"
 #include "Win32ShellRoute.h"
 #include "Win32Text.h"
@@ -38,11 +39,10 @@ std::string Win32Desktop::ConfiguredHostFilesFolder() {
                ? static_cast<unsigned>(bytes / sizeof(wchar_t) - 1)
                : 0u;
   });
-  return Narrow(AskForText<wchar_t>([&](wchar_t* buffer, unsigned capacity) {
-    // The count includes the terminating zero, on success as when the buffer is too small.
-    const DWORD needed = ::ExpandEnvironmentStringsW(configured.c_str(), buffer, capacity);
-    return needed > capacity ? static_cast<unsigned>(needed) : (needed == 0 ? 0u : needed - 1);
-  }));
+  const std::wstring windows = AskForText<wchar_t>([](wchar_t* buffer, unsigned capacity) {
+    return ::GetSystemWindowsDirectoryW(buffer, capacity);
+  });
+  return ExpandSystemVariables(Narrow(configured), Narrow(windows));
 }
 
 bool Win32Desktop::IsLocalFolder(const std::string& path) {

@@ -1,12 +1,14 @@
 #include "NativeFileSystem.h"
 
 #include <aclapi.h>
+#include <sddl.h>
 #include <windows.h>
 
 #include <algorithm>
 #include <atomic>
 #include <vector>
 
+#include "AskForText.h"
 #include "ReadWhole.h"
 #include "Scoped.h"
 #include "SiblingNames.h"
@@ -86,14 +88,22 @@ DWORD RenameOverHeldFile(const std::wstring& from, const std::wstring& to) {
              : error;
 }
 
-class MutexLock final : public RepairLock {
+// The repairs' lock is a file held open, sharing nothing, and deleted by the system when its
+// handle goes, however the process ends. It lies in the system's own host files folder, which
+// only administrators and the system may write to, and only they may open it: no program
+// without those rights can create it first, hold it, or put anything in its place. A named
+// kernel object would not do: any program may create any name in Global\ first, as a mutex
+// it never releases, as an event, or with a DACL that shuts administrators out.
+class FileLock final : public RepairLock {
  public:
-  explicit MutexLock(ScopedHandle&& mutex) : mutex_(std::move(mutex)) {}
-  ~MutexLock() override { ::ReleaseMutex(mutex_.Get()); }
+  explicit FileLock(ScopedHandle&& file) : file_(std::move(file)) {}
 
  private:
-  ScopedHandle mutex_;
+  ScopedHandle file_;
 };
+
+// Administrators and the system alone, with no inherited entries.
+constexpr wchar_t kLockSecurity[] = L"D:P(A;;FA;;;BA)(A;;FA;;;SY)";
 
 // The part of a path after its last backslash or slash.
 std::string FileNameOf(const std::string& path) {
@@ -232,15 +242,33 @@ void NativeFileSystem::CopyProtection(const std::string& original, const std::st
 }
 
 std::unique_ptr<RepairLock> NativeFileSystem::LockForRepair(const std::string& path) {
-  // Global: a Veltrim in another user's session repairs the same files. Only administrators
-  // may create global names, so no other program can take this one first.
-  ScopedHandle mutex(::CreateMutexW(nullptr, FALSE, L"Global\\Veltrim.HostFileRepair"));
-  if (!mutex.IsSet()) ThrowLastError("lock for repair", path);
-  const DWORD waited = ::WaitForSingleObject(mutex.Get(), kRepairLockWaitMs);
-  // An abandoned mutex is a Veltrim that was killed: its leftovers are removed under the lock.
-  if (waited == WAIT_TIMEOUT) return nullptr;
-  if (waited != WAIT_OBJECT_0 && waited != WAIT_ABANDONED) ThrowLastError("lock for repair", path);
-  return std::make_unique<MutexLock>(std::move(mutex));
+  const std::wstring lock = AskForText<wchar_t>([](wchar_t* buffer, unsigned capacity) {
+                              return ::GetSystemDirectoryW(buffer, capacity);
+                            }) +
+                            L"\\drivers\\etc\\veltrim.lock";
+  ScopedLocal<PSECURITY_DESCRIPTOR> descriptor;
+  if (!::ConvertStringSecurityDescriptorToSecurityDescriptorW(kLockSecurity, SDDL_REVISION_1,
+                                                              descriptor.Out(), nullptr)) {
+    ThrowLastError("lock for repair", path);
+  }
+  SECURITY_ATTRIBUTES security = {sizeof(security), descriptor.Get(), FALSE};
+  const ULONGLONG deadline = ::GetTickCount64() + kRepairLockWaitMs;
+  for (;;) {
+    ScopedHandle file(::CreateFileW(lock.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, 0,
+                                    &security, OPEN_ALWAYS,
+                                    FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+    if (file.IsSet()) return std::make_unique<FileLock>(std::move(file));
+    // Held by another Veltrim; or let go a moment ago, and still being deleted.
+    const DWORD error = ::GetLastError();
+    if (error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED) {
+      ThrowError(error, "lock for repair", path);
+    }
+    if (::GetTickCount64() >= deadline) {
+      if (error == ERROR_SHARING_VIOLATION) return nullptr;
+      ThrowError(error, "lock for repair", path);
+    }
+    ::Sleep(kHoldPauseMs);
+  }
 }
 
 bool NativeFileSystem::PutInPlace(const std::string& target, const std::string& replacement,

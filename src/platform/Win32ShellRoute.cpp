@@ -5,6 +5,7 @@
 #include <shlguid.h>
 #include <shlobj.h>
 
+#include <chrono>
 #include <condition_variable>
 #include <mutex>
 #include <thread>
@@ -84,6 +85,28 @@ bool ExecuteThrough(IShellDispatch2& shell, const std::wstring& program,
                             showCommand.Get()) == S_OK;
 }
 
+// The desktop shell's way to start a program, walked when it is made; walked again when a
+// request fails, since Explorer may have restarted.
+class DesktopShellStarter {
+ public:
+  DesktopShellStarter() : walked_(DesktopShell(shell_)) {}
+
+  bool Start(const std::wstring& program, const std::wstring& arguments, int show) {
+    bool started = walked_ && ExecuteThrough(*shell_.Get(), program, arguments, show);
+    if (!started) {
+      walked_ = DesktopShell(shell_);
+      started = walked_ && ExecuteThrough(*shell_.Get(), program, arguments, show);
+    }
+    // A route that failed is walked from scratch for the next request.
+    walked_ = started;
+    return started;
+  }
+
+ private:
+  ComPtr<IShellDispatch2> shell_;
+  bool walked_;
+};
+
 }  // namespace
 
 // What the caller and the route's thread share; it outlives whichever of them ends first.
@@ -99,39 +122,38 @@ struct ShellRoute::Shared {
   bool started = false;
 };
 
-void ShellRoute::Serve(const std::shared_ptr<Shared>& shared) {
-  ScopedCom com(COINIT_MULTITHREADED);
-  ComPtr<IShellDispatch2> shell;
-  bool walked = DesktopShell(shell);
+void ShellRoute::Serve(Shared& shared, const Starter& start) {
   for (;;) {
-    std::unique_lock<std::mutex> lock(shared->mutex);
-    shared->changed.wait(lock, [&] { return shared->quit || shared->asked; });
-    if (shared->quit) return;
-    const std::wstring program = shared->program;
-    const std::wstring arguments = shared->arguments;
-    const int show = shared->show;
+    std::unique_lock<std::mutex> lock(shared.mutex);
+    shared.changed.wait(lock, [&] { return shared.quit || shared.asked; });
+    if (shared.quit) return;
+    const std::wstring program = shared.program;
+    const std::wstring arguments = shared.arguments;
+    const int show = shared.show;
     lock.unlock();
 
-    bool started = walked && ExecuteThrough(*shell.Get(), program, arguments, show);
-    if (!started) {
-      walked = DesktopShell(shell);
-      started = walked && ExecuteThrough(*shell.Get(), program, arguments, show);
-    }
-    // A route that failed is walked from scratch for the next request.
-    walked = started;
+    const bool started = start(program, arguments, show);
 
     lock.lock();
-    shared->asked = false;
-    shared->answered = true;
-    shared->started = started;
-    shared->changed.notify_all();
+    shared.asked = false;
+    shared.answered = true;
+    shared.started = started;
+    shared.changed.notify_all();
   }
 }
 
-ShellRoute::ShellRoute() : shared_(std::make_shared<Shared>()) {
-  std::thread([shared = shared_] {
+ShellRoute::ShellRoute() : ShellRoute(nullptr, kAnswerWaitMs) {}
+
+ShellRoute::ShellRoute(Starter starter, unsigned answerWaitMs)
+    : shared_(std::make_shared<Shared>()), answerWaitMs_(answerWaitMs) {
+  std::thread([shared = shared_, starter = std::move(starter)] {
     try {
-      Serve(shared);
+      if (starter) return Serve(*shared, starter);
+      const ScopedCom com(COINIT_MULTITHREADED);
+      DesktopShellStarter desktop;
+      Serve(*shared, [&](const std::wstring& program, const std::wstring& arguments, int show) {
+        return desktop.Start(program, arguments, show);
+      });
     } catch (...) {
       // Out of memory: the request that waits is answered "not started".
       const std::lock_guard<std::mutex> lock(shared->mutex);
@@ -156,7 +178,12 @@ bool ShellRoute::Execute(const std::wstring& program, const std::wstring& argume
   shared_->asked = true;
   shared_->answered = false;
   shared_->changed.notify_all();
-  shared_->changed.wait(lock, [&] { return shared_->answered || shared_->quit; });
+  if (!shared_->changed.wait_for(lock, std::chrono::milliseconds(answerWaitMs_),
+                                 [&] { return shared_->answered || shared_->quit; })) {
+    // A shell that hangs is given up for good: a later request would only wait behind it.
+    shared_->quit = true;
+    return false;
+  }
   return shared_->answered && shared_->started;
 }
 

@@ -4,6 +4,7 @@
 #include <stdexcept>
 
 #include "Address.h"
+#include "SystemError.h"
 #include "SystemFolder.h"
 
 namespace veltrim::shell {
@@ -18,17 +19,27 @@ using platform::WindowState;
 // opens may be one that a hosts entry was blocking for good reason, and its dialogs would run
 // as administrator too. So only the desktop shell starts it, and where the shell will not, the
 // user is told to open the page themselves.
+std::string OpenItYourself(const std::string& address) {
+  return "The host files have been repaired. Open " + address +
+         " in your browser now to see whether it loads.";
+}
+
 void StartBrowser(platform::Desktop& desktop, const std::string& address) {
   const std::string browser = desktop.ProgramFilesFolder() + kBrowserInProgramFiles;
-  desktop.CheckProgramExists(browser);
+  try {
+    desktop.CheckProgramExists(browser);
+  } catch (const platform::SystemError& error) {
+    // The repair is done by now: the user is not to think that nothing happened.
+    throw std::runtime_error(std::string(error.what()) + "\r\n\r\n" + OpenItYourself(address));
+  }
   // Asked twice, from scratch: Explorer may be restarting.
   for (int attempt = 0; attempt < 2; ++attempt) {
     if (desktop.StartThroughShell(browser, address, WindowState::MaximizedFocused)) return;
   }
   throw std::runtime_error(
       "Veltrim could not open the page for you: the Windows desktop did not start the "
-      "browser.\r\n\r\nThe host files have been repaired. Open " +
-      address + " in your browser now to see whether it loads.");
+      "browser.\r\n\r\n" +
+      OpenItYourself(address));
 }
 
 void Repair(FixView& view, platform::Desktop& desktop, hostfix::HostFileHandler& HostsHandler,

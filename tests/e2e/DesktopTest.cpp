@@ -7,10 +7,12 @@
 
 #include <functional>
 #include <iterator>
+#include <memory>
 #include <thread>
 
 #include "StartedLog.h"
 #include "SystemError.h"
+#include "Scoped.h"
 #include "UiDriver.h"
 #include "Win32Desktop.h"
 #include "Win32Text.h"
@@ -67,7 +69,13 @@ TEST(Win32Desktop, TheShellStartsTheProgramAsItsOwnChild) {
   platform::Win32Desktop desktop;
   ForgetStartedPrograms();
   const std::string address = "https://\xD0\xBF\xD1\x80\xD0\xB8\xD0\xBC\xD0\xB5\xD1\x80.example/a";
-  ASSERT_TRUE(desktop.StartThroughShell(kStandin, address, WindowState::MaximizedFocused));
+  // Wine brings the desktop up with this process's first window; on a busy machine its shell
+  // answers some moments later.
+  const ULONGLONG deadline = ::GetTickCount64() + 10000;
+  while (!desktop.StartThroughShell(kStandin, address, WindowState::MaximizedFocused)) {
+    ASSERT_LT(::GetTickCount64(), deadline) << "the desktop shell never answered";
+    ::Sleep(200);
+  }
   ASSERT_EQ(WaitForStartedPrograms(1).size(), 1u);
   ASSERT_TRUE(desktop.StartThroughShell(kStandin, "again", WindowState::Hidden));
   EXPECT_EQ(WaitForStartedPrograms(2),
@@ -75,6 +83,28 @@ TEST(Win32Desktop, TheShellStartsTheProgramAsItsOwnChild) {
                                           "|explorer.exe|C:\\windows\\system32",
                                       "veltrim_standin.exe|0|\"" + kStandin +
                                           "\" again|explorer.exe|C:\\windows\\system32"}));
+}
+
+// A shell that takes a request and never answers, as a hung Explorer does, is given up once
+// the wait ends; the next request is refused at once instead of waiting behind it.
+TEST(Win32Desktop, AShellThatNeverAnswersIsGivenUp) {
+  platform::ScopedHandle released(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+  const HANDLE release = released.Get();
+  auto route = std::make_unique<platform::ShellRoute>(
+      [release](const std::wstring&, const std::wstring&, int) {
+        ::WaitForSingleObject(release, INFINITE);
+        return true;
+      },
+      500);
+  const DWORD start = ::GetTickCount();
+  EXPECT_FALSE(route->Execute(L"C:\\browser.exe", L"example.com", SW_SHOWMAXIMIZED));
+  const DWORD waited = ::GetTickCount() - start;
+  EXPECT_GE(waited, 450u);
+  EXPECT_LT(waited, 2000u);
+  EXPECT_FALSE(route->Execute(L"C:\\browser.exe", L"example.com", SW_SHOWMAXIMIZED));
+  EXPECT_LT(::GetTickCount() - start - waited, 100u);
+  route.reset();
+  ::SetEvent(release);
 }
 
 // Captioned "Veltrim", without icon, with the buttons asked for; the button pressed is the
@@ -106,8 +136,8 @@ TEST(Win32Desktop, MessageBoxesSayWhatTheyAreToldAndAnswer) {
   }
 }
 
-// The folders as the system names them: the resolver's folder from the registry, expanded,
-// however long, or nothing where the registry names none.
+// The folders as the system names them: the resolver's folder from the registry, expanded from
+// the system's values, however long, or nothing where the registry names none.
 TEST(Win32Desktop, FoldersAsTheSystemNamesThem) {
   platform::Win32Desktop desktop;
   EXPECT_EQ(desktop.SystemFolder(), "C:\\windows\\system32");
@@ -124,7 +154,10 @@ TEST(Win32Desktop, FoldersAsTheSystemNamesThem) {
   };
   const std::string deep(300, 'd');
   configure(REG_EXPAND_SZ, L"%SystemRoot%\\" + platform::Widen(deep));
+  // From the system's own value, whatever this process's environment says.
+  ASSERT_TRUE(::SetEnvironmentVariableW(L"SystemRoot", L"C:\\decoy"));
   EXPECT_EQ(desktop.ConfiguredHostFilesFolder(), "C:\\windows\\" + deep);
+  ASSERT_TRUE(::SetEnvironmentVariableW(L"SystemRoot", L"C:\\windows"));
   configure(REG_SZ, L"D:\\etc");
   EXPECT_EQ(desktop.ConfiguredHostFilesFolder(), "D:\\etc");
   ASSERT_EQ(::RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, key, L"DataBasePath"), ERROR_SUCCESS);

@@ -459,8 +459,26 @@ TEST_F(EndToEnd, PastedAddressIntoAHiddenHostsFile) {
 
 // With no desktop shell to start the browser as the user (the scenario script takes Explorer's
 // shell away), Veltrim repairs the host files and starts no browser itself, where it would
-// have administrator rights; it says so.
+// have administrator rights; it says so. The environment it inherits from the user names a
+// decoy as the Windows folder, and the resolver's folder is named as Windows names it: the real
+// host files are the ones repaired.
 TEST_F(EndToEnd, WithoutADesktopShellNoBrowserIsStarted) {
+  const std::string decoy = "C:\\decoy\\system32\\drivers\\etc\\";
+  for (const char* part : {"C:\\decoy", "C:\\decoy\\system32", "C:\\decoy\\system32\\drivers",
+                           "C:\\decoy\\system32\\drivers\\etc"}) {
+    ASSERT_TRUE(::CreateDirectoryA(part, nullptr));
+  }
+  WriteFileBytes(decoy + "hosts", kHosts);
+  const std::wstring configured = L"%SystemRoot%\\System32\\drivers\\etc";
+  ASSERT_EQ(::RegSetKeyValueW(HKEY_LOCAL_MACHINE,
+                              L"SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters",
+                              L"DataBasePath", REG_EXPAND_SZ, configured.c_str(),
+                              static_cast<DWORD>((configured.size() + 1) * sizeof(wchar_t))),
+            ERROR_SUCCESS);
+  ASSERT_TRUE(::SetEnvironmentVariableW(L"SystemRoot", L"C:\\decoy"));
+  program_ = std::make_unique<Program>();
+  ASSERT_TRUE(::SetEnvironmentVariableW(L"SystemRoot", L"C:\\windows"));
+
   HWND main = OpenMain(*program_);
   Type(main, kWebAddress, "http://www.example.com/page");
   Click(main, kFixItButton);
@@ -471,6 +489,7 @@ TEST_F(EndToEnd, WithoutADesktopShellNoBrowserIsStarted) {
   EXPECT_TRUE(program_->WaitForExit());
   EXPECT_EQ(ReadFileBytes(kHostsPath), kRepairedHosts);
   EXPECT_EQ(ReadFileBytes(kLmHostsPath), kRepairedLmHosts);
+  EXPECT_EQ(ReadFileBytes(decoy + "hosts"), kHosts);
   EXPECT_EQ(StartedPrograms(), std::vector<std::string>{kIpconfigStarted});
 }
 
@@ -539,7 +558,9 @@ TEST_F(EndToEnd, InvalidWebAddressThenMissingBrowser) {
   Type(main, kWebAddress, "example.com");
   Click(main, kFixItButton);
   ExpectOkMessage("Could not start " + kBrowser +
-                  ".\r\n\r\nError 2: " + platform::DescribeError(ERROR_FILE_NOT_FOUND));
+                  ".\r\n\r\nError 2: " + platform::DescribeError(ERROR_FILE_NOT_FOUND) +
+                  "\r\n\r\nThe host files have been repaired. Open example.com in your browser "
+                  "now to see whether it loads.");
   EXPECT_TRUE(program_->WaitForExit());
   EXPECT_EQ(ReadFileBytes(kHostsPath), kRepairedHosts);
   EXPECT_EQ(StartedPrograms(), std::vector<std::string>{kIpconfigStarted});

@@ -40,6 +40,16 @@ class FileTooLarge : public std::runtime_error {
   }
 };
 
+// IsFile's refusal of a symbolic link or junction: the repair would replace the link with a file,
+// or change the file it points to, wherever that is.
+class LinkNotFollowed : public std::runtime_error {
+ public:
+  explicit LinkNotFollowed(const std::string& path)
+      : std::runtime_error("Could not repair " + path +
+                           ": it is a link to another file, which Veltrim does not follow. It "
+                           "was left as it was.") {}
+};
+
 // Held while one repair of a host file runs; released when the object goes.
 class RepairLock {
  public:
@@ -53,8 +63,9 @@ class FileSystem {
  public:
   virtual ~FileSystem() = default;
 
-  // True for a file, hidden and system files included; a folder or a link (a reparse point)
-  // is none.
+  // True for a file, hidden and system files included, and one that the system keeps
+  // compressed, deduplicated or in the cloud; false for a folder or nothing. Throws
+  // LinkNotFollowed for a link.
   virtual bool IsFile(const std::string& path) = 0;
   // Throws FileTooLarge, having read no more than `limit` bytes, when the file holds more.
   virtual std::string ReadFile(const std::string& path, std::size_t limit) = 0;

@@ -69,7 +69,9 @@ std::string::size_type FileNameStart(const std::string& path) {
 
 bool NativeFileSystem::IsFile(const std::string& path) {
   struct stat info {};
-  return !path.empty() && ::lstat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+  if (path.empty() || ::lstat(path.c_str(), &info) != 0) return false;
+  if (S_ISLNK(info.st_mode)) throw LinkNotFollowed(path);
+  return S_ISREG(info.st_mode);
 }
 
 namespace {

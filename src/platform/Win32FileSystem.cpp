@@ -145,9 +145,30 @@ class Win32OutputFile final : public OutputFile {
 }  // namespace
 
 bool NativeFileSystem::IsFile(const std::string& path) {
-  DWORD attributes = ::GetFileAttributesW(Widen(path).c_str());
-  if (attributes == INVALID_FILE_ATTRIBUTES) return false;
-  return (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) == 0;
+  const std::wstring wide = Widen(path);
+  // The name itself, not what a link points to; asking for its attributes alone conflicts with
+  // no program that holds it.
+  ScopedHandle file(::CreateFileW(wide.c_str(), FILE_READ_ATTRIBUTES,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING,
+                                  FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS,
+                                  nullptr));
+  FILE_ATTRIBUTE_TAG_INFO info = {};
+  if (!file.IsSet() ||
+      !::GetFileInformationByHandleEx(file.Get(), FileAttributeTagInfo, &info, sizeof(info))) {
+    info.FileAttributes = ::GetFileAttributesW(wide.c_str());
+    if (info.FileAttributes == INVALID_FILE_ATTRIBUTES) return false;
+    // A reparse point of a kind that cannot be read is taken for a link.
+    info.ReparseTag = IO_REPARSE_TAG_SYMLINK;
+  }
+  if ((info.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return false;
+  // Compressed (WOF), deduplicated and cloud files are reparse points too, and ordinary files
+  // to the resolver; a symbolic link or a junction stands for another name.
+  if ((info.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 &&
+      IsReparseTagNameSurrogate(info.ReparseTag)) {
+    throw LinkNotFollowed(path);
+  }
+  return true;
 }
 
 namespace {

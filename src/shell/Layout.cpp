@@ -41,10 +41,9 @@ void FitToText(HWND control, HFONT font, bool anchorRight) {
   ::MoveWindow(control, left, rect.top, size.cx, size.cy, FALSE);
 }
 
-int ScreenDpi() {
-  platform::ScopedWindowDc screen(nullptr);
-  int dpi = ::GetDeviceCaps(screen.Get(), LOGPIXELSY);
-  return dpi > 0 ? dpi : USER_DEFAULT_SCREEN_DPI;
+int WindowDpi(HWND window) {
+  const UINT dpi = ::GetDpiForWindow(window);
+  return dpi > 0 ? static_cast<int>(dpi) : USER_DEFAULT_SCREEN_DPI;
 }
 
 Fonts::Fonts(int dpi)
@@ -95,13 +94,17 @@ void LayOutControls(HWND parent, const std::vector<ControlLayout>& table, int dp
 void MoveForNewDpi(HWND window, const RECT& suggested) {
   ::SetWindowPos(window, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
                  suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
-  ::InvalidateRect(window, nullptr, TRUE);
+  // The controls were moved without repainting, and a parent that clips its children does not
+  // paint over them: each is repainted itself.
+  ::RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 void CentreOnScreen(HWND window, int clientWidthTwips, int clientHeightTwips, int dpi) {
   RECT rect = {0, 0, TwipsToPixels(clientWidthTwips, dpi), TwipsToPixels(clientHeightTwips, dpi)};
-  ::AdjustWindowRectEx(&rect, static_cast<DWORD>(::GetWindowLongPtrW(window, GWL_STYLE)), FALSE,
-                       static_cast<DWORD>(::GetWindowLongPtrW(window, GWL_EXSTYLE)));
+  // The frame as it is drawn at this DPI, not at the system's.
+  ::AdjustWindowRectExForDpi(&rect, static_cast<DWORD>(::GetWindowLongPtrW(window, GWL_STYLE)),
+                             FALSE, static_cast<DWORD>(::GetWindowLongPtrW(window, GWL_EXSTYLE)),
+                             static_cast<UINT>(dpi));
   int width = rect.right - rect.left;
   int height = rect.bottom - rect.top;
   int x = (::GetSystemMetrics(SM_CXSCREEN) - width) / 2;

@@ -29,8 +29,9 @@ struct ControlLayout {
 
 inline int TwipsToPixels(int twips, int dpi) { return ::MulDiv(twips, dpi, 1440); }
 
-// The primary screen's DPI, where windows open; the program is DPI-aware, so this is the real one.
-int ScreenDpi();
+// The DPI of the monitor that the window is on; the program is aware of each monitor's DPI, so
+// this is the real one.
+int WindowDpi(HWND window);
 
 // The fonts that the windows use, at one DPI.
 class Fonts {
@@ -53,7 +54,7 @@ void CreateControls(HWND parent, const std::vector<ControlLayout>& table, int dp
 void LayOutControls(HWND parent, const std::vector<ControlLayout>& table, int dpi,
                     const Fonts& fonts);
 
-// Takes the rectangle that WM_DPICHANGED suggests and repaints the window.
+// Takes the rectangle that WM_DPICHANGED suggests and repaints the window and its controls.
 void MoveForNewDpi(HWND window, const RECT& suggested);
 
 // Sizes a label to its text on one line, keeping its left or its right edge.

@@ -94,7 +94,7 @@ LRESULT Window::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 void Window::OnCreate() {
-  const int dpi = ScreenDpi();
+  const int dpi = WindowDpi(hwnd_);
   fonts_ = Fonts(dpi);
   CreateControls(hwnd_, layout_.controls, dpi, fonts_);
   OnCreated();

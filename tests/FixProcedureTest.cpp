@@ -134,42 +134,19 @@ void PrintTo(const FixCase& c, std::ostream* os) { *os << c.name; }
 
 class WholeFix : public ::testing::TestWithParam<FixCase> {};
 
-void Fix(Machine& machine) {
-  hostfix::HostFileHandler hosts(machine.files);
-  hostfix::HostFileHandler lmHosts(machine.files);
-  RunFix(machine, machine.desktop, hosts, lmHosts);
-}
-
 TEST_P(WholeFix, StepsAndFiles) {
   const FixCase& c = GetParam();
   Machine machine;
   machine.files.files = kUntouched;
   machine.typed = c.typed;
   c.arrange(machine);
+  hostfix::HostFileHandler hosts(machine.files);
+  hostfix::HostFileHandler lmHosts(machine.files);
 
-  Fix(machine);
+  RunFix(machine, machine.desktop, hosts, lmHosts);
 
   EXPECT_EQ(machine.log, c.log);
   EXPECT_EQ(machine.files.files, c.files);
-}
-
-// Built here, not in the table, so that only this case pays for 64 MiB.
-TEST(WholeFix, TooLargeHostsStopsBeforeTheBrowser) {
-  const std::string tooLarge = kHosts + std::string(std::size_t{64} << 20, '\n');
-  Machine machine;
-  machine.files.files = {{kHostsPath, tooLarge}, {kLmHostsPath, kLmHosts}};
-  machine.typed = "example.com";
-
-  Fix(machine);
-
-  EXPECT_EQ(machine.log,
-            Steps({kUpToTheHostFiles,
-                   {"message Could not repair " + kHostsPath + ": it is 64.0 MB (" +
-                        std::to_string(tooLarge.size()) +
-                        " bytes), and Veltrim repairs host files of up to 64 MB. It was left as "
-                        "it was. [OK]",
-                    "close"}}));
-  EXPECT_TRUE(machine.files.files == (Files{{kHostsPath, tooLarge}, {kLmHostsPath, kLmHosts}}));
 }
 
 const std::string kCyrillicAddress = "http://\xD0\xBF\xD1\x80\xD0\xB8\xD0\xBC\xD0\xB5\xD1\x80.com/";
@@ -190,6 +167,15 @@ INSTANTIATE_TEST_SUITE_P(
         FixCase{"MissingLmHostsIsSkipped", [](Machine& m) { m.files.files.erase(kLmHostsPath); },
                 "example.com", Steps({kUpToTheBrowser, ByShell("example.com"), Ending(kYes)}),
                 Files{{kHostsPath, kRepaired.at(kHostsPath)}}},
+        // A host file that cannot be repaired is reported instead of "Completed".
+        FixCase{"LinkedHostsStopsBeforeTheBrowser",
+                [](Machine& m) { m.files.links.insert(kHostsPath); }, "example.com",
+                Steps({kUpToTheHostFiles,
+                       {"message Could not repair " + kHostsPath +
+                            ": it is a link to another file, which Veltrim does not follow. It "
+                            "was left as it was. [OK]",
+                        "close"}}),
+                kUntouched},
         FixCase{"MissingBrowserIsReportedAfterTheRepair",
                 [](Machine& m) { m.desktop.missingProgram = kBrowser; }, "example.com",
                 Steps({kUpToTheBrowser,

@@ -77,10 +77,6 @@ class ScannedNewFile final : public testing::ForwardingFileSystem {
  public:
   ScannedNewFile(DWORD share, std::function<void()> meanwhile = {})
       : ForwardingFileSystem(files), share_(share), meanwhile_(std::move(meanwhile)) {}
-  std::string ReadFile(const std::string& path, std::size_t limit) override {
-    ++reads;
-    return inner_.ReadFile(path, limit);
-  }
   bool Holds(const std::string& path, std::string_view expected) override {
     ++reads;
     return inner_.Holds(path, expected);
@@ -117,7 +113,7 @@ TEST_F(Win32Files, BriefHoldsAreWaitedOutWhateverTheyShare) {
     HostFileHandler scannedHandler(scanned);
     scannedHandler.ProcessFile(Hosts(), "example.com");
     EXPECT_EQ(folder.Read("hosts"), repaired) << "the new file shared " << share;
-    // Looked at again every 50 ms or so while the hold lasts, not in a busy loop.
+    // Checked again every 50 ms or so while the hold lasts, not in a busy loop.
     EXPECT_LT(scanned.reads, 40) << "the new file shared " << share;
     EXPECT_EQ(folder.Names(), std::vector<std::string>{"hosts"});
     folder.Write("hosts", kBefore);
@@ -149,36 +145,28 @@ TEST_F(Win32Files, AChangeWhileTheRenameWaitsIsKept) {
 // a power cut left behind, nor a program that took a public name first, as a mutex that it
 // never lets go of or as an event.
 TEST_F(Win32Files, NothingButARepairHoldsOneOff) {
-  const wchar_t kPublicName[] = L"Global\\Veltrim.HostFileRepair";
-  const std::function<platform::ScopedHandle()> squatters[] = {
-      [] {
-        std::ofstream("C:\\windows\\system32\\drivers\\etc\\veltrim.lock");
-        return platform::ScopedHandle();
-      },
-      [&] { return platform::ScopedHandle(::CreateMutexW(nullptr, FALSE, kPublicName)); },
-      [&] { return platform::ScopedHandle(::CreateEventW(nullptr, TRUE, FALSE, kPublicName)); },
-  };
-  for (const auto& squat : squatters) {
+  const char kLeftBehind[] = "C:\\windows\\system32\\drivers\\etc\\veltrim.lock";
+  std::ofstream{kLeftBehind};
+  for (bool mutex : {true, false}) {
     folder.Write("hosts", kBefore);
-    const platform::ScopedHandle squatted = squat();
-    // Owned by a thread of its own, which never lets go while the repair runs.
-    platform::ScopedHandle owned(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    platform::ScopedHandle taken(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
     platform::ScopedHandle done(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
-    std::thread owner([&] {
-      ::WaitForSingleObject(squatted.Get(), 0);
-      ::SetEvent(owned.Get());
+    std::thread squatter([&] {
+      const wchar_t kName[] = L"Global\\Veltrim.HostFileRepair";
+      platform::ScopedHandle name(mutex ? ::CreateMutexW(nullptr, TRUE, kName)
+                                        : ::CreateEventW(nullptr, TRUE, FALSE, kName));
+      ::SetEvent(taken.Get());
       ::WaitForSingleObject(done.Get(), INFINITE);
     });
-    ::WaitForSingleObject(owned.Get(), INFINITE);
+    ::WaitForSingleObject(taken.Get(), INFINITE);
     const ULONGLONG start = ::GetTickCount64();
     EXPECT_NO_THROW(handler.ProcessFile(Hosts(), "example.com"));
     EXPECT_LT(::GetTickCount64() - start, 2000u);
     ::SetEvent(done.Get());
-    owner.join();
+    squatter.join();
     EXPECT_EQ(folder.Read("hosts"), "127.0.0.1 localhost\r\n#10.0.0.1 example.com\r\n");
   }
-  EXPECT_EQ(::GetFileAttributesA("C:\\windows\\system32\\drivers\\etc\\veltrim.lock"),
-            INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(::GetFileAttributesA(kLeftBehind), INVALID_FILE_ATTRIBUTES);
 }
 
 // A program that keeps the file open fails the repair, within a few seconds, which says so and

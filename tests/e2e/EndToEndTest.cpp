@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <functional>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <memory>
@@ -464,10 +465,7 @@ TEST_F(EndToEnd, PastedAddressIntoAHiddenHostsFile) {
 // host files are the ones repaired.
 TEST_F(EndToEnd, WithoutADesktopShellNoBrowserIsStarted) {
   const std::string decoy = "C:\\decoy\\system32\\drivers\\etc\\";
-  for (const char* part : {"C:\\decoy", "C:\\decoy\\system32", "C:\\decoy\\system32\\drivers",
-                           "C:\\decoy\\system32\\drivers\\etc"}) {
-    ASSERT_TRUE(::CreateDirectoryA(part, nullptr));
-  }
+  ASSERT_TRUE(std::filesystem::create_directories(decoy));
   WriteFileBytes(decoy + "hosts", kHosts);
   const std::wstring configured = L"%SystemRoot%\\System32\\drivers\\etc";
   ASSERT_EQ(::RegSetKeyValueW(HKEY_LOCAL_MACHINE,

@@ -4,6 +4,7 @@
 
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 
 #include "FileSystem.h"
@@ -13,9 +14,13 @@ namespace veltrim::testing {
 class MemoryFileSystem : public platform::FileSystem {
  public:
   std::map<std::string, std::string> files;
+  std::set<std::string> links;  // of these files, the names that are links
   int created = 0;
 
-  bool IsFile(const std::string& path) override { return files.count(path) != 0; }
+  bool IsFile(const std::string& path) override {
+    if (links.count(path) != 0) throw platform::LinkNotFollowed(path);
+    return files.count(path) != 0;
+  }
   std::string ReadFile(const std::string& path, std::size_t limit) override {
     const std::string& contents = files.at(path);
     if (contents.size() > limit) throw platform::FileTooLarge(path, contents.size(), limit);

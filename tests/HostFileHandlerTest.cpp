@@ -207,7 +207,7 @@ TEST_P(LeftAlone, AndRestoreDoesNothing) {
   }
   std::vector<std::string> names{"saved"};
   if (!c.contents.empty() || c.kind == UntouchedCase::Folder) names.insert(names.begin(), "hosts");
-  if (c.kind == UntouchedCase::Link) names.push_back("target");
+  if (c.kind == UntouchedCase::Link) names.emplace_back("target");
   EXPECT_EQ(folder.Names(), names);
 }
 
@@ -234,7 +234,8 @@ TEST(HostFileHandler, RepairsABlockListOfAHundredAndSeventyThousandLines) {
   std::string before = "\xEF\xBB\xBF";
   for (char c : list.before) before += c == '\n' ? "\r\n" : std::string(1, c);
   const auto localhostMarked = [](std::string text) {
-    return text.insert(text.find("127.0.0.1 localhost"), "#");
+    text.insert(text.find("127.0.0.1 localhost"), "#");
+    return text;
   };
   TempFolder folder;
   folder.Write("hosts", before);

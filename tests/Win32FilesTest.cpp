@@ -146,7 +146,7 @@ TEST_F(Win32Files, AChangeWhileTheRenameWaitsIsKept) {
 // never lets go of or as an event.
 TEST_F(Win32Files, NothingButARepairHoldsOneOff) {
   const char kLeftBehind[] = "C:\\windows\\system32\\drivers\\etc\\veltrim.lock";
-  std::ofstream{kLeftBehind};
+  std::ofstream(kLeftBehind).put(0);
   for (bool mutex : {true, false}) {
     folder.Write("hosts", kBefore);
     platform::ScopedHandle taken(::CreateEventW(nullptr, TRUE, FALSE, nullptr));

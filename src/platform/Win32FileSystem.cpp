@@ -148,11 +148,9 @@ bool NativeFileSystem::IsFile(const std::string& path) {
   const std::wstring wide = Widen(path);
   // The name itself, not what a link points to; asking for its attributes alone conflicts with
   // no program that holds it.
-  ScopedHandle file(::CreateFileW(wide.c_str(), FILE_READ_ATTRIBUTES,
-                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                  OPEN_EXISTING,
-                                  FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS,
-                                  nullptr));
+  ScopedHandle file(::CreateFileW(
+      wide.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+      nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
   FILE_ATTRIBUTE_TAG_INFO info = {};
   if (!file.IsSet() ||
       !::GetFileInformationByHandleEx(file.Get(), FileAttributeTagInfo, &info, sizeof(info))) {

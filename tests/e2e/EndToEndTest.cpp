@@ -467,15 +467,16 @@ TEST_F(EndToEnd, WithoutADesktopShellNoBrowserIsStarted) {
   const std::string decoy = "C:\\decoy\\system32\\drivers\\etc\\";
   ASSERT_TRUE(std::filesystem::create_directories(decoy));
   WriteFileBytes(decoy + "hosts", kHosts);
-  const std::wstring configured = L"%SystemRoot%\\System32\\drivers\\etc";
+  // Wine sets SystemRoot afresh in every process it starts; windir it passes on.
+  const std::wstring configured = L"%windir%\\System32\\drivers\\etc";
   ASSERT_EQ(::RegSetKeyValueW(HKEY_LOCAL_MACHINE,
                               L"SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters",
                               L"DataBasePath", REG_EXPAND_SZ, configured.c_str(),
                               static_cast<DWORD>((configured.size() + 1) * sizeof(wchar_t))),
             ERROR_SUCCESS);
-  ASSERT_TRUE(::SetEnvironmentVariableW(L"SystemRoot", L"C:\\decoy"));
+  ASSERT_TRUE(::SetEnvironmentVariableW(L"windir", L"C:\\decoy"));
   program_ = std::make_unique<Program>();
-  ASSERT_TRUE(::SetEnvironmentVariableW(L"SystemRoot", L"C:\\windows"));
+  ASSERT_TRUE(::SetEnvironmentVariableW(L"windir", L"C:\\windows"));
 
   HWND main = OpenMain(*program_);
   Type(main, kWebAddress, "http://www.example.com/page");

@@ -261,10 +261,11 @@ void NativeFileSystem::CopyProtection(const std::string& original, const std::st
 }
 
 std::unique_ptr<RepairLock> NativeFileSystem::LockForRepair(const std::string& path) {
-  const std::wstring lock = AskForText<wchar_t>([](wchar_t* buffer, unsigned capacity) {
-                              return ::GetSystemDirectoryW(buffer, capacity);
-                            }) +
-                            L"\\drivers\\etc\\veltrim.lock";
+  const std::wstring system = AskForText<wchar_t>(
+      [](wchar_t* buffer, unsigned capacity) { return ::GetSystemDirectoryW(buffer, capacity); });
+  // Not in the root of the current drive instead.
+  if (system.empty()) ThrowLastError("lock for repair", path);
+  const std::wstring lock = system + L"\\drivers\\etc\\veltrim.lock";
   ScopedLocal<PSECURITY_DESCRIPTOR> descriptor;
   if (!::ConvertStringSecurityDescriptorToSecurityDescriptorW(kLockSecurity, SDDL_REVISION_1,
                                                               descriptor.Out(), nullptr)) {

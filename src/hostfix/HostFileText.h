@@ -22,7 +22,7 @@ inline constexpr std::size_t kMaxHostFileBytes = std::size_t{64} << 20;
 // given byte, in either letter case, so that only those need a closer look.
 class LineCursor {
  public:
-  explicit LineCursor(std::string_view text, char marker = '\0');
+  LineCursor(std::string_view text, char marker);
   // The next line, and whether it holds the marker; false after the last.
   bool Next(std::string_view& line, bool& marked);
 

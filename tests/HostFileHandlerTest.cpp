@@ -53,9 +53,12 @@ INSTANTIATE_TEST_SUITE_P(
         RewriteCase{"LoneCrEndsALine", "a\r10.0.0.1 example.com\rb\r", "example.com",
                     "a\r\n#10.0.0.1 example.com\r\nb\r\n"},
         RewriteCase{"EmptyLinesKept", "\r\n\n\r1.1.1.1 x\r\n", "x", "\r\n\r\n\r\n#1.1.1.1 x\r\n"},
-        RewriteCase{"LineLongerThanThePiecesWritten",
-                    "#" + std::string(100000, 'a') + "\n1.1.1.1 x\n", "x",
-                    "#" + std::string(100000, 'a') + "\r\n#1.1.1.1 x\r\n"},
+        // The first line fills the piece that is written exactly; the last is longer than one.
+        RewriteCase{"LinesAsLongAsThePiecesWritten",
+                    "#" + std::string(65533, 'a') + "\n1.1.1.1 x\n#" + std::string(100000, 'b'),
+                    "x",
+                    "#" + std::string(65533, 'a') + "\r\n#1.1.1.1 x\r\n#" +
+                        std::string(100000, 'b') + "\r\n"},
         // Which lines name the host is a table of its own; a second repair adds no mark.
         RewriteCase{
             "OnlyLinesThatNameTheHost",

@@ -74,13 +74,14 @@ TEST(Scoped, ReleasesEachResourceOnce) {
 // Only the system's own values go into the folder; any other variable, which the user's
 // environment would fill, leaves no folder at all.
 TEST(SystemVariables, ExpandOnlyTheSystemsOwnValues) {
-  const std::pair<const char*, const char*> cases[] = {{"%SystemRoot%\\etc", "C:\\Windows\\etc"},
-                                                       {"%WINDIR%\\etc", "C:\\Windows\\etc"},
-                                                       {"%systemdrive%\\x", "C:\\x"},
-                                                       {"D:\\100%", "D:\\100%"},
-                                                       {"%SystemRoot%\\%USERPROFILE%", ""},
-                                                       {"%TEMP%\\etc", ""},
-                                                       {"%%\\etc", ""}};
+  const std::pair<const char*, const char*> cases[] = {
+      {"%SystemRoot%\\etc", "C:\\Windows\\etc"},
+      {"\\\\?\\%WINDIR%\\etc", "\\\\?\\C:\\Windows\\etc"},
+      {"%systemdrive%\\x", "C:\\x"},
+      {"D:\\100%", "D:\\100%"},
+      {"%SystemRoot%\\%USERPROFILE%", ""},
+      {"%TEMP%\\etc", ""},
+      {"%%\\etc", ""}};
   for (const auto& [value, expanded] : cases) {
     EXPECT_EQ(ExpandSystemVariables(value, "C:\\Windows"), expanded) << value;
   }

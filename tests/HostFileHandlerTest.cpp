@@ -59,13 +59,6 @@ INSTANTIATE_TEST_SUITE_P(
                     "x",
                     "#" + std::string(65533, 'a') + "\r\n#1.1.1.1 x\r\n#" +
                         std::string(100000, 'b') + "\r\n"},
-        // Which lines name the host is a table of its own; a second repair adds no mark.
-        RewriteCase{
-            "OnlyLinesThatNameTheHost",
-            "#1.2.3.4 example.com\r\n1.2.3.4 example.com.evil\r\n5.6.7.8 a.example.com\r\n",
-            "example.com",
-            "#1.2.3.4 example.com\r\n1.2.3.4 example.com.evil\r\n#5.6.7.8 a.example.com\r\n"},
-        RewriteCase{"EmptyDomainMarksNothing", "1.1.1.1 a\r\n\r\n", "", "1.1.1.1 a\r\n\r\n"},
         RewriteCase{"BytesRoundTripAndCaseIsIgnored",
                     "caf\xE9 \xC3\xA9t\xC3\xA9\r\nnul\0byte example.com\r\n"s, "EXAMPLE.com",
                     "caf\xE9 \xC3\xA9t\xC3\xA9\r\n#nul\0byte example.com\r\n"s},

@@ -22,7 +22,8 @@ std::string ReadWhole(const std::string& path, std::uint64_t size, std::size_t l
   for (;;) {
     if (got == contents.size()) {
       if (got > limit) throw FileTooLarge(path, got, limit);
-      contents.resize(std::min(got * 2, limit + 1));
+      // One byte beyond the limit, when there is room for one.
+      contents.resize(std::min(got * 2, std::max(limit, limit + 1)));
     }
     const std::size_t now = read(&contents[got], contents.size() - got);
     if (now == 0) break;

@@ -15,15 +15,15 @@ using platform::MessageAnswer;
 using platform::MessageButtons;
 using platform::WindowState;
 
-// The browser runs with the desktop user's rights, never with this program's: the page it
-// opens may be one that a hosts entry was blocking for good reason, and its dialogs would run
-// as administrator too. So only the desktop shell starts it, and where the shell will not, the
-// user is told to open the page themselves.
 std::string OpenItYourself(const std::string& address) {
   return "The host files have been repaired. Open " + address +
          " in your browser now to see whether it loads.";
 }
 
+// The browser runs with the desktop user's rights, never with this program's: the page it
+// opens may be one that a hosts entry was blocking for good reason, and its dialogs would run
+// as administrator too. So only the desktop shell starts it, and where the shell will not, the
+// user is told to open the page themselves.
 void StartBrowser(platform::Desktop& desktop, const std::string& address) {
   const std::string browser = desktop.ProgramFilesFolder() + kBrowserInProgramFiles;
   try {

@@ -80,6 +80,15 @@ std::string Joined(const std::vector<std::string>& lines, const std::string& dom
   return out;
 }
 
+// Whether a line of the file names the host: otherwise the file is not rewritten.
+bool AnyLineNames(const std::vector<std::string>& lines, const std::string& domain) {
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    const std::string line = i == 0 && StartsWithMark(lines[i]) ? lines[i].substr(3) : lines[i];
+    if (veltrim::hostfix::NamesHost(line, domain) != Naming::None) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -97,7 +106,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   platform.files[kPath] = contents;
   FaultyFileSystem faulty(platform, fault);
   veltrim::hostfix::HostFileHandler handler(faulty);
-  const bool leftAlone = veltrim::hostfix::IsUtf16(contents);
+  const bool leftAlone =
+      veltrim::hostfix::IsUtf16(contents) || !AnyLineNames(LinesOf(contents), domain);
   // The other program writes only once a repair is on its way to the rename; the repair then
   // starts over from what it wrote.
   const bool changed = fault == Fault::ChangedDuringWait && !leftAlone;
@@ -113,6 +123,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     failed = true;
   }
   Check(platform.files.size() == 1, "no temporary file is left behind");
+  Check(handler.RepairedAddresses().empty() == (failed || leftAlone),
+        "the addresses of repaired lines are given for a rewritten file alone");
   if (failed || leftAlone) {
     Check(platform.files[kPath] == theirs,
           "a file that is not repaired stays byte for byte, as the other program left it");

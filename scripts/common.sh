@@ -40,7 +40,7 @@ scenario_prefix() {
   export VELTRIM_WINEPREFIX=$work/prefix
   export WINEPREFIX=$VELTRIM_WINEPREFIX
   # Our stand-ins, not Wine's own programs of the same names.
-  export WINEDLLOVERRIDES="ipconfig.exe,iexplore.exe=n"
+  export WINEDLLOVERRIDES="ipconfig.exe=n"
   VELTRIM_STARTED_LOG=$(winpath "$work/started.log")
   VELTRIM_SHOTS=$(winpath "$work")
   export VELTRIM_STARTED_LOG VELTRIM_SHOTS

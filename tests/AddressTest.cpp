@@ -8,6 +8,7 @@ namespace {
 struct AddressCase {
   std::string typed;  // UTF-8
   std::string host;   // empty: refused
+  std::string url;    // empty: refused
   std::string browser = "as typed";
 };
 
@@ -21,56 +22,88 @@ TEST_P(Reduce, GivesTheHostNameAndThePageToOpen) {
   EXPECT_EQ(ExtractDomain(address), c.host);
   EXPECT_EQ(address, c.host);
   EXPECT_EQ(AddressForBrowser(c.typed), c.browser == "as typed" ? c.typed : c.browser);
+  const std::optional<Page> page = PageToOpen(c.typed);
+  EXPECT_EQ(page ? page->url : "", c.url);
 }
+
+const std::string kExample = "http://example.com";
 
 INSTANTIATE_TEST_SUITE_P(
     ExtractDomain, Reduce,
     ::testing::Values(
-        AddressCase{"http://www.example.com/index.html", "example.com"},
-        AddressCase{"www.example.com", "example.com"},
-        AddressCase{"example.com/a/b", "example.com"},
-        AddressCase{"http://www.www.example.com", "www.example.com"},
-        AddressCase{"http://example.com/www.page.html", "example.com"},
-        AddressCase{"mail.www.example.com", "mail.www.example.com"},
+        AddressCase{"http://www.example.com/index.html", "example.com",
+                    "http://www.example.com/index.html"},
+        AddressCase{"www.example.com", "example.com", "http://www.example.com"},
+        AddressCase{"example.com/a/b", "example.com", kExample + "/a/b"},
+        AddressCase{"http://www.www.example.com", "www.example.com", "http://www.www.example.com"},
+        AddressCase{"http://example.com/www.page.html", "example.com", kExample + "/www.page.html"},
+        AddressCase{"mail.www.example.com", "mail.www.example.com", "http://mail.www.example.com"},
         // What browsers show and people paste today.
-        AddressCase{"https://www.example.com/page", "example.com"},
-        AddressCase{"HTTP://WWW.EXAMPLE.COM/", "EXAMPLE.COM"},
-        AddressCase{"Ftp://Example.com", "Example.com"},
-        AddressCase{"z39.50s://www.example.com", "example.com"},
-        AddressCase{"Z39.50S://www.example.com", "example.com"},
-        AddressCase{"http://example.com:8080/", "example.com"},
-        AddressCase{"https://user:pa:ss@www.example.com:8443/", "example.com"},
-        AddressCase{"example.com?q=a/b@c", "example.com"},
-        AddressCase{"example.com#top", "example.com"},
-        AddressCase{"example.com\\path", "example.com"},
-        AddressCase{"www.example.com.", "example.com"}, AddressCase{"www.com", "www.com"},
-        AddressCase{"localhost:3000", "localhost"},
+        AddressCase{"https://www.example.com/page", "example.com", "https://www.example.com/page"},
+        AddressCase{"HTTP://WWW.EXAMPLE.COM/", "EXAMPLE.COM", "http://WWW.EXAMPLE.COM/"},
+        AddressCase{"Ftp://Example.com", "Example.com", ""},
+        AddressCase{"z39.50s://www.example.com", "example.com", ""},
+        AddressCase{"Z39.50S://www.example.com", "example.com", ""},
+        AddressCase{"http://example.com:8080/", "example.com", kExample + ":8080/"},
+        AddressCase{"https://user:pa:ss@www.example.com:8443/", "example.com",
+                    "https://www.example.com:8443/"},
+        AddressCase{"example.com?q=a/b@c", "example.com", kExample + "?q=a/b@c"},
+        AddressCase{"example.com#top", "example.com", kExample + "#top"},
+        AddressCase{"example.com\\path\\x?a\\b", "example.com", kExample + "/path/x?a%5Cb"},
+        AddressCase{"www.example.com.", "example.com", "http://www.example.com."},
+        AddressCase{"www.com", "www.com", "http://www.com"},
+        AddressCase{"localhost:3000", "localhost", "http://localhost:3000"},
         // Pasted after the box's own "http://", or with blanks and line breaks around it.
-        AddressCase{"http://https://www.example.com/a", "example.com", "https://www.example.com/a"},
-        AddressCase{"http://HTTPS://x.example/", "x.example", "HTTPS://x.example/"},
-        AddressCase{" \t http://www.example.com/ \r\n", "example.com", "http://www.example.com/"},
-        AddressCase{"\r\nexample.com\n", "example.com", "example.com"},
-        AddressCase{"http://www.example.com/https://x", "example.com"},
-        // Other alphabets, in the ASCII form that host files and the resolver use; the browser
-        // gets the name as typed.
-        AddressCase{"https://\xD0\xBF\xD1\x80\xD0\xB8\xD0\xBC\xD0\xB5\xD1\x80.\xD1\x80\xD1\x84/",
-                    "xn--e1afmkfd.xn--p1ai"},
+        AddressCase{"http://https://www.example.com/a", "example.com", "https://www.example.com/a",
+                    "https://www.example.com/a"},
+        AddressCase{"http://HTTPS://x.example/", "x.example", "https://x.example/",
+                    "HTTPS://x.example/"},
+        AddressCase{" \t http://www.example.com/ \r\n", "example.com", "http://www.example.com/",
+                    "http://www.example.com/"},
+        AddressCase{"\r\nexample.com\n", "example.com", kExample, "example.com"},
+        AddressCase{"http://www.example.com/https://x", "example.com",
+                    "http://www.example.com/https://x"},
+        // Other alphabets, in the ASCII form that host files and the resolver use; the rest of
+        // the address in UTF-8, percent-encoded, as browsers send it.
+        AddressCase{"https://\xD0\xBF\xD1\x80\xD0\xB8\xD0\xBC\xD0\xB5\xD1\x80.\xD1\x80\xD1\x84/"
+                    "\xD0\xB4",
+                    "xn--e1afmkfd.xn--p1ai", "https://xn--e1afmkfd.xn--p1ai/%D0%B4"},
         AddressCase{"\xD0\x9F\xD0\xA0\xD0\x98\xD0\x9C\xD0\x95\xD0\xA0.\xD0\xA0\xD0\xA4",
-                    "xn--e1afmkfd.xn--p1ai"},
+                    "xn--e1afmkfd.xn--p1ai", "http://xn--e1afmkfd.xn--p1ai"},
         AddressCase{"http://www.\xE4\xBE\x8B\xE5\xAD\x90.\xE4\xB8\xAD\xE5\x9B\xBD/",
-                    "xn--fsqu00a.xn--fiqs8s"},
+                    "xn--fsqu00a.xn--fiqs8s", "http://www.xn--fsqu00a.xn--fiqs8s/"},
         AddressCase{"b\xC3\xBC"
                     "cher.de/katalog",
-                    "xn--bcher-kva.de"},
+                    "xn--bcher-kva.de", "http://xn--bcher-kva.de/katalog"},
+        // Hostile: nothing that reaches the shell can run a program, open a file, or split or
+        // extend the browser's command line.
+        AddressCase{"example.com/\" --disable-web-security --x=\"", "example.com",
+                    kExample + "/%22%20--disable-web-security%20--x=%22"},
+        AddressCase{"example.com/a\r\nb\tc\x01 <d>^|`{}[]", "example.com",
+                    kExample + "/a%0D%0Ab%09c%01%20%3Cd%3E%5E%7C%60%7B%7D%5B%5D"},
+        AddressCase{"example.com/%41%zz%2%%25%windir%", "example.com",
+                    kExample + "/%41%25zz%252%25%25%25windir%25"},
+        AddressCase{"example.com/a#b#c?d", "example.com", kExample + "/a#b%23c?d"},
+        AddressCase{"file:///C:/Windows/System32/calc.exe", "", ""},
+        AddressCase{"FILE://server/share/x.exe", "server", ""},
+        AddressCase{"javascript:alert(document.cookie)", "javascript", ""},
+        AddressCase{"\\\\server\\share\\setup.exe", "", ""},
+        AddressCase{"calc.exe", "calc.exe", "http://calc.exe"},
+        AddressCase{"example.com:80\" -x", "example.com", ""},
+        AddressCase{"example.com:65536/", "example.com", ""},
+        AddressCase{"exa\"mple.com", "exa\"mple.com", ""},
+        AddressCase{"exa%mple.com", "exa%mple.com", ""},
         // No host name: nothing could be repaired, and everything might be.
-        AddressCase{"http://", ""}, AddressCase{"http:///a", ""}, AddressCase{"", ""},
-        AddressCase{" \r\n ", "", ""}, AddressCase{"http://  /x", ""},
-        AddressCase{"http://exa mple.com/", ""}, AddressCase{"http://:8080/", ""},
-        AddressCase{"https://user@/", ""}, AddressCase{"\x80.example", ""},
+        AddressCase{"http://", "", ""}, AddressCase{"http:///a", "", ""}, AddressCase{"", "", ""},
+        AddressCase{" \r\n ", "", "", ""}, AddressCase{"http://  /x", "", ""},
+        AddressCase{"http://exa mple.com/", "", ""}, AddressCase{"http://:8080/", "", ""},
+        AddressCase{"https://user@/", "", ""}, AddressCase{"\x80.example", "", ""},
         // An IP address names no host.
-        AddressCase{"http://127.0.0.1/", ""}, AddressCase{"10.0.0.1:80", ""},
-        AddressCase{"http://127.1", ""}, AddressCase{"0x7f000001", ""}, AddressCase{"0xg", "0xg"},
-        AddressCase{"https://[::1]:8080/", ""}, AddressCase{"[2001:db8::1]", ""}));
+        AddressCase{"http://127.0.0.1/", "", "http://127.0.0.1/"},
+        AddressCase{"10.0.0.1:80", "", "http://10.0.0.1:80"},
+        AddressCase{"http://127.1", "", "http://127.1"},
+        AddressCase{"0x7f000001", "", "http://0x7f000001"}, AddressCase{"0xg", "0xg", "http://0xg"},
+        AddressCase{"https://[::1]:8080/", "", ""}, AddressCase{"[2001:db8::1]", "", ""}));
 
 }  // namespace
 }  // namespace veltrim::hostfix

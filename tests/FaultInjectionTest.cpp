@@ -134,7 +134,8 @@ TEST(HostFileHandler, ChangesOfAnotherProgramAreKept) {
                              "10.8.0.3 vpn.example.com\r\n"};
   for (int times : {2, HostFileHandler::kAttempts}) {
     TempFolder folder;
-    folder.Write("hosts", "127.0.0.1 localhost\r\n");
+    const std::string ours = "127.0.0.1 localhost\r\n10.0.0.9 example.com\r\n";
+    folder.Write("hosts", ours);
     ChangedMeanwhile changing(times);
     HostFileHandler handler(changing);
     std::string error;
@@ -143,11 +144,12 @@ TEST(HostFileHandler, ChangesOfAnotherProgramAreKept) {
     } catch (const std::runtime_error& e) {
       error = e.what();
     }
-    const std::string theirs = "127.0.0.1 localhost\r\n" + vpn[0] + vpn[1] +
-                               (times == HostFileHandler::kAttempts ? vpn[2] : "");
+    const std::string theirs =
+        ours + vpn[0] + vpn[1] + (times == HostFileHandler::kAttempts ? vpn[2] : "");
     if (times < HostFileHandler::kAttempts) {
       EXPECT_EQ(error, "");
-      EXPECT_EQ(folder.Read("hosts"), "127.0.0.1 localhost\r\n#" + vpn[0] + "#" + vpn[1]);
+      EXPECT_EQ(folder.Read("hosts"),
+                "127.0.0.1 localhost\r\n#10.0.0.9 example.com\r\n#" + vpn[0] + "#" + vpn[1]);
     } else {
       EXPECT_EQ(error, "Could not repair " + folder.PathOf("hosts") +
                            ": another program kept changing it. It was left as that program "

@@ -4,8 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <functional>
 #include <map>
+#include <optional>
 
 #include "MemoryFileSystem.h"
 #include "SystemError.h"
@@ -29,7 +32,17 @@ const Files kUntouched = {{kHostsPath, kHosts}, {kLmHostsPath, kLmHosts}};
 const Files kRepaired = {{kHostsPath, "127.0.0.1 localhost\r\n#10.0.0.1 www.example.com\r\n"},
                          {kLmHostsPath, "#10.0.0.2 EXAMPLE.COM #PRE\r\n10.0.0.3 other\r\n"}};
 
-// Everything the procedure asks of the desktop and the window is recorded in one log.
+using Reply = std::optional<std::vector<std::string>>;
+
+// A look-up that answers what it was given at once; nothing, never.
+struct GivenLookUp final : platform::NameLookUp {
+  explicit GivenLookUp(Reply reply) : reply(std::move(reply)) {}
+  Reply Answer() override { return reply; }
+  Reply reply;
+};
+
+// Everything the procedure asks of the desktop and the window is recorded in one log. Time
+// passes only while the window pauses.
 class RecordingDesktop final : public platform::Desktop {
  public:
   explicit RecordingDesktop(Log& log) : log_(log) {}
@@ -37,24 +50,24 @@ class RecordingDesktop final : public platform::Desktop {
   std::string SystemFolder() override { return systemFolder; }
   std::string ConfiguredHostFilesFolder() override { return configuredFolder; }
   bool IsLocalFolder(const std::string& path) override { return path == localFolder; }
-  std::string ProgramFilesFolder() override { return "C:\\Program Files"; }
   void Sleep(unsigned milliseconds) override {
     log_.push_back("sleep " + std::to_string(milliseconds));
   }
-  void CheckProgramExists(const std::string& program) override {
-    if (program == missingProgram) {
-      throw platform::SystemError(2, "The system cannot find the file specified.", "start",
-                                  program);
-    }
+  std::uint64_t Milliseconds() override { return clock; }
+  // The look-ups answer in turn as `answers` say, the last of them for good.
+  std::unique_ptr<platform::NameLookUp> StartLookUp(const std::string& host) override {
+    log_.push_back("look up " + host + " at " + std::to_string(clock));
+    const std::size_t turn = std::min(lookUps++, answers.size() - 1);
+    return std::make_unique<GivenLookUp>(answers[turn]);
   }
   void StartProgram(const std::string& program, const std::string& commandLine,
                     const std::string& folder, WindowState state) override {
     log_.push_back("start " + program + " | " + commandLine + " | in " + folder + StateName(state));
   }
   void PrepareDesktopShell() override {}
-  bool StartThroughShell(const std::string& program, const std::string& arguments,
-                         WindowState state) override {
-    log_.push_back("shell " + program + " | " + arguments + StateName(state) +
+  bool OpenThroughShell(const std::string& item, WindowState state) override {
+    log_.push_back("open " + item + StateName(state) +
+                   (clock != 0 ? " after " + std::to_string(clock) + " ms" : "") +
                    (hasShell ? "" : " | declined"));
     return hasShell;
   }
@@ -67,8 +80,11 @@ class RecordingDesktop final : public platform::Desktop {
   std::string configuredFolder = kSystem + "\\drivers\\etc";
   std::string localFolder = configuredFolder;
   MessageAnswer answer = MessageAnswer::Yes;
-  std::string missingProgram;
   bool hasShell = true;
+  // No such name, or no network: the wait ends at the first answer.
+  std::vector<Reply> answers = {std::vector<std::string>{}};
+  std::size_t lookUps = 0;
+  std::uint64_t clock = 0;
 
  private:
   static std::string StateName(WindowState state) {
@@ -86,6 +102,12 @@ struct Machine final : FixView {
     log.push_back("progress " + caption);
   }
   void TakeFocus() override { log.push_back("focus"); }
+  // Cancel is pressed at `cancelAt`.
+  bool Pause(unsigned milliseconds) override {
+    if (desktop.clock >= cancelAt) return false;
+    desktop.clock += milliseconds;
+    return true;
+  }
   void AskAgain() override { log.push_back("ask again"); }
   void Close() override { log.push_back("close"); }
 
@@ -93,6 +115,7 @@ struct Machine final : FixView {
   testing::MemoryFileSystem files;
   RecordingDesktop desktop{log};
   std::string typed;
+  std::uint64_t cancelAt = UINT64_MAX;
 };
 
 Log Steps(std::initializer_list<Log> parts) {
@@ -105,13 +128,23 @@ const Log kUpToTheHostFiles = {"working state", "progress Flushing DNS",
                                "start " + kSystem + "\\ipconfig.exe | \"" + kSystem +
                                    "\\ipconfig.exe\" /flushdns | in " + kSystem + " | hidden",
                                "progress Clearing Hosts"};
-const Log kUpToTheBrowser = Steps({kUpToTheHostFiles, {"progress Completed"}});
-const std::string kBrowser = "C:\\Program Files\\Internet Explorer\\iexplore.exe";
-const std::string kByShell = "shell " + kBrowser + " | ";
 
-Log ByShell(const std::string& typed) { return {kByShell + typed + " | maximized"}; }
+// After a repair, the resolver is asked for `host` at these times until it answers without a
+// repaired line's address.
+Log Waited(const std::string& host, std::initializer_list<int> times = {0}) {
+  Log log = {"progress Waiting for DNS"};
+  for (int at : times) log.push_back("look up " + host + " at " + std::to_string(at));
+  log.push_back("progress Completed");
+  return log;
+}
 
-// After the browser's start, through the question, to the end.
+const Log kUpToTheBrowser = Steps({kUpToTheHostFiles, Waited("www.example.com")});
+
+Log Opened(const std::string& url, const std::string& after = "") {
+  return {"open " + url + " | maximized" + after};
+}
+
+// After the page was opened, through the question, to the end.
 Log Ending(const std::string& answer) {
   return {"sleep 4000", "focus", "message Did the Page load successfully? [Yes No]",
           "message " + answer +
@@ -121,6 +154,8 @@ Log Ending(const std::string& answer) {
 
 const std::string kYes = "The correction will remain within the system.";
 const Log kRefused = {"message Invalid web address [OK]", "ask again"};
+const std::string kPage = "http://www.example.com/page";
+const std::vector<std::string> kOld = {"10.0.0.2"};
 
 struct FixCase {
   const char* name;
@@ -155,17 +190,49 @@ const std::string kElsewhere = "D:\\Resolver";
 INSTANTIATE_TEST_SUITE_P(
     FixProcedure, WholeFix,
     ::testing::Values(
-        FixCase{"AnsweredYes", [](Machine&) {}, "http://www.example.com/page",
-                Steps({kUpToTheBrowser, ByShell("http://www.example.com/page"), Ending(kYes)}),
-                kRepaired},
+        FixCase{"AnsweredYes", [](Machine&) {}, kPage,
+                Steps({kUpToTheBrowser, Opened(kPage), Ending(kYes)}), kRepaired},
         // The repair stays: the page may not have loaded for another reason.
         FixCase{"AnsweredNo", [](Machine& m) { m.desktop.answer = MessageAnswer::No; },
                 "example.com",
-                Steps({kUpToTheBrowser, ByShell("example.com"),
+                Steps({kUpToTheHostFiles, Waited("example.com"), Opened("http://example.com"),
                        Ending("The problem is not DNS related.")}),
                 kRepaired},
+        // Nothing names the host: no file is rewritten, and there is nothing to wait for.
+        FixCase{"NothingToRepair", [](Machine&) {}, "www.example.net/",
+                Steps({kUpToTheHostFiles, {"progress Completed"},
+                       Opened("http://www.example.net/"), Ending(kYes)}),
+                kUntouched},
+        // The resolver still answers with a repaired line's address (lmhosts' here) while it
+        // reads the file anew; it is asked again every quarter second until it does not.
+        FixCase{"OldAddressThreeTimesThenANewOne",
+                [](Machine& m) {
+                  m.files.files.erase(kHostsPath);
+                  m.desktop.answers = {kOld, kOld, kOld, std::vector<std::string>{"192.0.2.7"}};
+                },
+                kPage,
+                Steps({kUpToTheHostFiles, Waited("www.example.com", {0, 250, 500, 750}),
+                       Opened(kPage, " after 750 ms"), Ending(kYes)}),
+                Files{{kLmHostsPath, kRepaired.at(kLmHostsPath)}}},
+        // A look-up that never comes back is waited for two minutes at most.
+        FixCase{"ResolverThatNeverAnswers",
+                [](Machine& m) { m.desktop.answers = {std::nullopt}; }, kPage,
+                Steps({kUpToTheHostFiles, Waited("www.example.com"),
+                       Opened(kPage, " after 120000 ms"), Ending(kYes)}),
+                kRepaired},
+        FixCase{"CancelEndsTheWait",
+                [](Machine& m) {
+                  m.desktop.answers = {kOld};
+                  m.cancelAt = 300;
+                },
+                kPage,
+                Steps({kUpToTheHostFiles, Waited("www.example.com", {0, 250}),
+                       Opened(kPage, " after 300 ms"), Ending(kYes)}),
+                kRepaired},
         FixCase{"MissingLmHostsIsSkipped", [](Machine& m) { m.files.files.erase(kLmHostsPath); },
-                "example.com", Steps({kUpToTheBrowser, ByShell("example.com"), Ending(kYes)}),
+                "example.com",
+                Steps({kUpToTheHostFiles, Waited("example.com"), Opened("http://example.com"),
+                       Ending(kYes)}),
                 Files{{kHostsPath, kRepaired.at(kHostsPath)}}},
         // A host file that cannot be repaired is reported instead of "Completed".
         FixCase{"LinkedHostsStopsBeforeTheBrowser",
@@ -176,28 +243,19 @@ INSTANTIATE_TEST_SUITE_P(
                             "was left as it was. [OK]",
                         "close"}}),
                 kUntouched},
-        FixCase{"MissingBrowserIsReportedAfterTheRepair",
-                [](Machine& m) { m.desktop.missingProgram = kBrowser; }, "example.com",
-                Steps({kUpToTheBrowser,
-                       {"message Could not start C:\\Program Files\\Internet "
-                        "Explorer\\iexplore.exe.\r\n\r\nError 2: The system cannot find the file "
-                        "specified.\r\n\r\nThe host files have been repaired. Open example.com in "
-                        "your browser now to see whether it loads. [OK]",
-                        "close"}}),
-                kRepaired},
-        // Where the desktop shell does not start the browser (Explorer restarting, hung, or
-        // none, as on Server Core), it is asked once more and then nothing is started from
-        // here, where it would have administrator rights. The name in another alphabet is
-        // searched for in its ASCII form; the browser would get it as typed.
+        // Where the desktop shell opens nothing (no browser registered, Explorer restarting,
+        // hung, or none, as on Server Core), it is asked once more and then nothing is started
+        // from here, where it would have administrator rights. The name in another alphabet
+        // is opened and searched for in its ASCII form; the message gives it as typed.
         FixCase{"WithoutADesktopShellTheBrowserIsNotStarted",
                 [](Machine& m) {
                   m.desktop.hasShell = false;
                   m.files.files[kHostsPath] += "10.0.0.9 xn--e1afmkfd.com\r\n";
                 },
                 kCyrillicAddress,
-                Steps({kUpToTheBrowser,
-                       {kByShell + kCyrillicAddress + " | maximized | declined",
-                        kByShell + kCyrillicAddress + " | maximized | declined",
+                Steps({kUpToTheHostFiles, Waited("xn--e1afmkfd.com"),
+                       {"open http://xn--e1afmkfd.com/ | maximized | declined",
+                        "open http://xn--e1afmkfd.com/ | maximized | declined",
                         "message Veltrim could not open the page for you: the Windows desktop did "
                         "not start the browser.\r\n\r\nThe host files have been repaired. Open " +
                             kCyrillicAddress + " in your browser now to see whether it loads. [OK]",
@@ -205,12 +263,12 @@ INSTANTIATE_TEST_SUITE_P(
                 Files{{kHostsPath, kHosts + "#10.0.0.9 xn--e1afmkfd.com\r\n"},
                       {kLmHostsPath, kLmHosts}}},
         // An address pasted after the box's "http://", with the line break it was copied with:
-        // the browser gets the pasted address.
-        FixCase{
-            "PastedAfterThePrefill", [](Machine&) {},
-            "http://https://WWW.Example.com:8443/a?b#c\r\n",
-            Steps({kUpToTheBrowser, ByShell("https://WWW.Example.com:8443/a?b#c"), Ending(kYes)}),
-            kRepaired},
+        // the browser gets the pasted address, the resolver is asked for its host.
+        FixCase{"PastedAfterThePrefill", [](Machine&) {},
+                "http://https://WWW.Example.com:8443/a b?c#d\r\n",
+                Steps({kUpToTheHostFiles, Waited("WWW.Example.com"),
+                       Opened("https://WWW.Example.com:8443/a%20b?c#d"), Ending(kYes)}),
+                kRepaired},
         // The host files are repaired where the resolver is set to read them, if that is a
         // folder of this computer; the usual ones are then left alone.
         FixCase{"ConfiguredHostFilesFolder",
@@ -218,7 +276,9 @@ INSTANTIATE_TEST_SUITE_P(
                   m.desktop.configuredFolder = m.desktop.localFolder = kElsewhere + "\\";
                   m.files.files[kElsewhere + "\\hosts"] = kHosts;
                 },
-                "example.com", Steps({kUpToTheBrowser, ByShell("example.com"), Ending(kYes)}),
+                "example.com",
+                Steps({kUpToTheHostFiles, Waited("example.com"), Opened("http://example.com"),
+                       Ending(kYes)}),
                 Files{{kElsewhere + "\\hosts", kRepaired.at(kHostsPath)},
                       {kHostsPath, kHosts},
                       {kLmHostsPath, kLmHosts}}},
@@ -230,9 +290,12 @@ INSTANTIATE_TEST_SUITE_P(
                 {"message Could not find the Windows system folder, so nothing was changed. [OK]",
                  "close"},
                 kUntouched},
-        // Which addresses name no host is the address table's; these stand for them.
+        // Which addresses name no host, or make no web address, is the address table's; these
+        // stand for them.
         FixCase{"NoHost", [](Machine&) {}, "http://", kRefused, kUntouched},
-        FixCase{"IpAddress", [](Machine&) {}, "https://127.0.0.1/", kRefused, kUntouched}),
+        FixCase{"IpAddress", [](Machine&) {}, "https://127.0.0.1/", kRefused, kUntouched},
+        FixCase{"NoWebAddress", [](Machine&) {}, "file://example.com/x.exe", kRefused,
+                kUntouched}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // The host files' folder is the one the system is set to name only when that is an absolute

@@ -48,6 +48,8 @@ INSTANTIATE_TEST_SUITE_P(
     HostFileHandler, Rewrite,
     ::testing::Values(
         RewriteCase{"EmptyFileStaysEmpty", "", "example.com", ""},
+        RewriteCase{"NothingNamedLeftAsItIs", "1.1.1.1 a\n2.2.2.2 b\r3.3.3.3 example.co\n",
+                    "example.com", "1.1.1.1 a\n2.2.2.2 b\r3.3.3.3 example.co\n"},
         RewriteCase{"LastLineWithoutEndGetsCrLf", "a\r\n10.0.0.1 example.com", "example.com",
                     "a\r\n#10.0.0.1 example.com\r\n"},
         RewriteCase{"LoneCrEndsALine", "a\r10.0.0.1 example.com\rb\r", "example.com",
@@ -96,8 +98,9 @@ TEST_P(Line, IsWrittenSo) {
   testing::MemoryFileSystem memory;
   memory.files["hosts"] = c.line;
   HostFileHandler handler(memory);
-  std::string written = c.line + "\r\n";
-  if (c.written == Written::Marked) written.insert(0, "#");
+  // A file in which no line names the host is not rewritten.
+  std::string written = c.line;
+  if (c.written == Written::Marked) written = "#" + c.line + "\r\n";
   if (!c.others.empty()) written += c.others + "\r\n";
   handler.ProcessFile("hosts", c.host);
   EXPECT_EQ(memory.files["hosts"], written);

@@ -74,7 +74,79 @@ std::optional<std::string> HostOf(std::string_view address) {
   return platform::ToAsciiHostName(std::string(host));
 }
 
+bool IsHexDigit(char c) { return IsDigit(c) || (AsciiLower(c) >= 'a' && AsciiLower(c) <= 'f'); }
+
+// What a host name may hold in its ASCII form; anything else could end the host in the URL.
+bool IsHostName(std::string_view name) {
+  return !name.empty() && name.find_first_not_of(
+                              "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ"
+                              "0123456789-._") == std::string_view::npos;
+}
+
+// A path, query and fragment in which every byte that a URL may not hold as it is, and every
+// "%" that starts no escape, is percent-encoded. A backslash in the path is a slash, as
+// browsers read it.
+std::string Encoded(std::string_view rest) {
+  constexpr std::string_view kKept = "-._~!$&'()*+,;=:@/?";
+  constexpr char kHex[] = "0123456789ABCDEF";
+  std::string out;
+  bool query = false;
+  bool fragment = false;
+  for (std::size_t i = 0; i < rest.size(); ++i) {
+    char c = rest[i];
+    query = query || c == '?';
+    if (c == '\\' && !query && !fragment) c = '/';
+    const bool escape =
+        c == '%' && i + 2 < rest.size() && IsHexDigit(rest[i + 1]) && IsHexDigit(rest[i + 2]);
+    if (IsLetter(c) || IsDigit(c) || kKept.find(c) != std::string_view::npos || escape ||
+        (c == '#' && !fragment)) {
+      fragment = fragment || c == '#';
+      out += c;
+    } else {
+      const auto byte = static_cast<unsigned char>(c);
+      out += '%';
+      out += kHex[byte >> 4];
+      out += kHex[byte & 15];
+    }
+  }
+  return out;
+}
+
 }  // namespace
+
+std::optional<Page> PageToOpen(std::string_view typed) {
+  const std::string address = AddressForBrowser(typed);
+  std::string_view rest = address;
+  std::string url = "http://";
+  if (const std::size_t schemeLength = SchemeLength(rest); schemeLength > 0) {
+    const std::string_view scheme = rest.substr(0, schemeLength - 3);
+    if (EqualIgnoringCase(scheme, "https")) {
+      url = "https://";
+    } else if (!EqualIgnoringCase(scheme, "http")) {
+      return std::nullopt;
+    }
+    rest.remove_prefix(schemeLength);
+  }
+  std::string_view authority = rest.substr(0, rest.find_first_of("/\\?#"));
+  rest.remove_prefix(authority.size());
+  authority.remove_prefix(authority.rfind('@') + 1);  // a user and password are not handed on
+  const std::size_t colon = authority.find(':');
+  const std::string_view name = authority.substr(0, colon);
+  const std::string_view port =
+      colon == std::string_view::npos ? std::string_view() : authority.substr(colon + 1);
+  if (port.size() > 5 || port.find_first_not_of("0123456789") != std::string_view::npos ||
+      (!port.empty() && std::stoul(std::string(port)) > 65535)) {
+    return std::nullopt;
+  }
+  std::optional<std::string> host =
+      IsAscii(name) ? std::string(name) : platform::ToAsciiHostName(std::string(name));
+  if (!host || !IsHostName(*host)) return std::nullopt;
+  url += *host;
+  if (!port.empty()) url += ":" + std::string(port);
+  url += Encoded(rest);
+  if (host->back() == '.') host->pop_back();
+  return Page{url, *host};
+}
 
 std::string AddressForBrowser(std::string_view typed) {
   std::string_view address = Trimmed(typed);

@@ -62,6 +62,7 @@ void HostFileHandler::ProcessFile(const std::string& FilePath, const std::string
   FilePath_ = FilePath;
   Domain_ = Domain;
   rewritten_ = false;
+  repairedAddresses_.clear();
   if (!IsPresent()) return;
   const std::unique_ptr<platform::RepairLock> lock = Lock();
   // Under the lock, no other Veltrim is writing a new file: whatever is left is a killed run's.
@@ -72,10 +73,15 @@ void HostFileHandler::ProcessFile(const std::string& FilePath, const std::string
     // Read as single-byte text, UTF-16 would be split inside its characters and written back
     // corrupted.
     if (IsUtf16(contents)) return;
+    // A file with nothing to repair is left as it is: rewriting a long list would only make the
+    // system's resolver read it all again.
+    std::vector<std::string> addresses = AddressesNaming(contents, Domain_);
+    if (addresses.empty()) return;
     LineBuffer_ = std::move(contents);
 
     if (WritePass(true, LineBuffer_)) {
       rewritten_ = true;
+      repairedAddresses_ = std::move(addresses);
       return;
     }
     if (attempt == kAttempts) {

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "FileSystem.h"
 
@@ -26,9 +27,13 @@ class HostFileHandler {
   void RestoreFile();
   // Rewrites the file, if it exists, with "#" before every line that names the host `Domain`
   // (ASCII) or a name under it. A line that names other hosts too is followed by a copy
-  // without the names of this one, so that those stay as they were. Throws, leaving the file
-  // unchanged, when it cannot be repaired.
+  // without the names of this one, so that those stay as they were. A file in which no line
+  // names the host is not touched. Throws, leaving the file unchanged, when it cannot be
+  // repaired.
   void ProcessFile(const std::string& FilePath, const std::string& Domain);
+  // The addresses that the lines commented out by the last ProcessFile gave the host: none
+  // when it rewrote nothing.
+  const std::vector<std::string>& RepairedAddresses() const { return repairedAddresses_; }
 
  private:
   bool IsPresent() const;
@@ -50,6 +55,7 @@ class HostFileHandler {
   std::string Domain_;
   // Whether the last ProcessFile rewrote the file, and so what RestoreFile may undo.
   bool rewritten_ = false;
+  std::vector<std::string> repairedAddresses_;
 };
 
 }  // namespace veltrim::hostfix

@@ -59,6 +59,35 @@ Naming NamesHost(std::string_view line, std::string_view host) {
   return !some ? Naming::None : all ? Naming::All : Naming::Some;
 }
 
+std::vector<std::string> AddressesNaming(std::string_view text, std::string_view host) {
+  std::vector<std::string> addresses;
+  const char lower = RarestByte(host);
+  const char upper = lower >= 'a' && lower <= 'z' ? static_cast<char>(lower - 32) : lower;
+  constexpr std::string_view kLineEnds = "\r\n";
+  std::size_t nextLower = text.find(lower);
+  std::size_t nextUpper = text.find(upper);
+  std::size_t done = 0;  // where the line after the last one looked at starts
+  for (;;) {
+    const std::size_t at = std::min(nextLower, nextUpper);
+    if (at == std::string_view::npos) return addresses;
+    std::size_t start = at;
+    while (start > done && kLineEnds.find(text[start - 1]) == std::string_view::npos) --start;
+    const std::size_t end = std::min(text.find_first_of(kLineEnds, at), text.size());
+    std::string_view line = text.substr(start, end - start);
+    if (start == 0) line.remove_prefix(Utf8MarkLength(line));
+    if (NamesHost(line, host) != Naming::None) {
+      const std::size_t first = line.find_first_not_of(kFieldSeparators);
+      std::string address(line.substr(first, line.find_first_of(kFieldSeparators, first) - first));
+      if (std::find(addresses.begin(), addresses.end(), address) == addresses.end()) {
+        addresses.push_back(std::move(address));
+      }
+    }
+    done = end;
+    if (nextLower < end) nextLower = text.find(lower, end);
+    if (nextUpper < end) nextUpper = text.find(upper, end);
+  }
+}
+
 void AppendOtherNames(std::string_view line, std::string_view host, std::string& out) {
   std::size_t kept = 0;
   ForEachName(line, host, [&](std::size_t blanks, std::size_t, std::size_t end, bool named) {

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -59,6 +60,11 @@ enum class Naming { None, Some, All };
 // label (a top-level name, "localhost") only the host itself counts. A comment line names
 // nothing.
 Naming NamesHost(std::string_view line, std::string_view host);
+
+// The addresses (first fields) of the lines of `text` that name `host` as NamesHost counts,
+// once each, in the order of the lines: none when no line does. Only the lines that hold the
+// host's rarest byte are looked at, and they are found at memchr's speed.
+std::vector<std::string> AddressesNaming(std::string_view text, std::string_view host);
 
 // Appends the line without the names that NamesHost counts, each with the blanks before it:
 // the same address, the other names and the comment, byte for byte.

@@ -1,14 +1,29 @@
 // What the program asks of the system beyond the host files: the system folder and the host
-// files' folder, starting programs, waiting and message boxes. Texts are UTF-8.
+// files' folder, starting programs, opening a page, looking a name up, waiting and message
+// boxes. Texts are UTF-8.
 #pragma once
 
+#include <cstdint>
+#include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace veltrim::platform {
 
 enum class WindowState { Hidden, MaximizedFocused };
 enum class MessageButtons { Ok, YesNo };
 enum class MessageAnswer { Ok, Yes, No };
+
+// A look-up of a host name through the system's resolver, which runs on its own; one that
+// never comes back is abandoned with the object.
+class NameLookUp {
+ public:
+  virtual ~NameLookUp() = default;
+  // Nothing while it runs; then the addresses it answered ("10.0.0.1", "::1"), none where the
+  // name is unknown or the resolver could not be asked (no network).
+  virtual std::optional<std::vector<std::string>> Answer() = 0;
+};
 
 // Every operation that fails throws SystemError.
 class Desktop {
@@ -24,26 +39,25 @@ class Desktop {
   virtual std::string ConfiguredHostFilesFolder() = 0;
   // True for an existing folder on a drive of this computer.
   virtual bool IsLocalFolder(const std::string& path) = 0;
-  // The system's own Program Files folder (never one the environment names), without a trailing
-  // backslash.
-  virtual std::string ProgramFilesFolder() = 0;
   virtual void Sleep(unsigned milliseconds) = 0;
+  // A clock that counts milliseconds and never goes back.
+  virtual std::uint64_t Milliseconds() = 0;
+  // Starts looking `host` up as any program on the system would, and returns at once.
+  virtual std::unique_ptr<NameLookUp> StartLookUp(const std::string& host) = 0;
 
-  // Fails, as starting it would, when `program` is not a file.
-  virtual void CheckProgramExists(const std::string& program) = 0;
   // Starts `program` from this process, with `commandLine` as its whole command line and
   // `folder` as its current folder, and returns at once. It inherits this process's rights, so
   // it is for the system's own programs only.
   virtual void StartProgram(const std::string& program, const std::string& commandLine,
                             const std::string& folder, WindowState state) = 0;
-  // Finds the way to the desktop shell now, in the background, so that StartThroughShell is
+  // Finds the way to the desktop shell now, in the background, so that OpenThroughShell is
   // quick when it comes.
   virtual void PrepareDesktopShell() = 0;
-  // Asks the desktop shell to start `program` with `arguments`, so that it runs with the
-  // desktop user's rights rather than this process's. False, with nothing started, where there
-  // is no desktop shell to ask or it declines.
-  virtual bool StartThroughShell(const std::string& program, const std::string& arguments,
-                                 WindowState state) = 0;
+  // Asks the desktop shell to open `item`, a program or a web address, as a double-click would:
+  // a web address in the browser that the user chose for it. What starts runs with the desktop
+  // user's rights rather than this process's. False, with nothing started, where there is no
+  // desktop shell to ask, it declines, or it finds nothing to open the item with.
+  virtual bool OpenThroughShell(const std::string& item, WindowState state) = 0;
 
   // A modal box captioned with the application's title, without icon.
   virtual MessageAnswer ShowMessage(const std::string& text, MessageButtons buttons) = 0;

@@ -121,6 +121,9 @@ using ScopedCoTaskMemory = Scoped<ReleasedBy<Pointer, &::CoTaskMemFree>>;
 using ScopedBstr = Scoped<ReleasedBy<BSTR, &::SysFreeString>>;
 // A DLL loaded by LoadLibraryEx.
 using ScopedLibrary = Scoped<ReleasedBy<HMODULE, &::FreeLibrary>>;
+#ifdef _WS2TCPIP_H_  // only where the sockets API is included, which comes before windows.h
+using ScopedAddrInfo = Scoped<ReleasedBy<PADDRINFOW, &::FreeAddrInfoW>>;
+#endif
 
 // Memory of LocalAlloc, which many system functions hand out; LocalFree answers null on success.
 template <typename Pointer>

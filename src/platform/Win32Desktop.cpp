@@ -1,6 +1,5 @@
 #include "Win32Desktop.h"
 
-#include <shlobj.h>
 #include <windows.h>
 
 #include "ApplicationTitle.h"
@@ -8,6 +7,7 @@
 #include "Scoped.h"
 #include "SystemVariables.h"
 #include "Win32Error.h"
+#include "Win32NameLookUp.h"
 #include "Win32ShellRoute.h"
 #include "Win32Text.h"
 
@@ -56,28 +56,12 @@ bool Win32Desktop::IsLocalFolder(const std::string& path) {
   return type == DRIVE_FIXED || type == DRIVE_RAMDISK;
 }
 
-std::string Win32Desktop::ProgramFilesFolder() {
-  // Loaded, not imported, and only now: the DLLs that shell32 loads in turn then come from the
-  // system folder too.
-  HMODULE shell32 = ::LoadLibraryExW(L"shell32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-  if (shell32 == nullptr) ThrowLastError("load", "shell32.dll");
-  using GetKnownFolderPath = HRESULT(WINAPI*)(REFKNOWNFOLDERID, DWORD, HANDLE, PWSTR*);
-  const auto getPath = reinterpret_cast<GetKnownFolderPath>(
-      reinterpret_cast<void*>(::GetProcAddress(shell32, "SHGetKnownFolderPath")));
-  if (getPath == nullptr) ThrowLastError("find SHGetKnownFolderPath in", "shell32.dll");
-  ScopedCoTaskMemory<PWSTR> path;
-  const HRESULT result = getPath(FOLDERID_ProgramFiles, KF_FLAG_DONT_VERIFY, nullptr, path.Out());
-  if (FAILED(result)) ThrowError(static_cast<DWORD>(result), "find", "the Program Files folder");
-  return path.IsSet() ? Narrow(path.Get()) : std::string();
-}
-
 void Win32Desktop::Sleep(unsigned milliseconds) { ::Sleep(milliseconds); }
 
-void Win32Desktop::CheckProgramExists(const std::string& program) {
-  DWORD attributes = ::GetFileAttributesW(Widen(program).c_str());
-  if (attributes == INVALID_FILE_ATTRIBUTES) ThrowLastError("start", program);
-  if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
-    ThrowError(ERROR_ACCESS_DENIED, "start", program);
+std::uint64_t Win32Desktop::Milliseconds() { return ::GetTickCount64(); }
+
+std::unique_ptr<NameLookUp> Win32Desktop::StartLookUp(const std::string& host) {
+  return StartWin32LookUp(host);
 }
 
 void Win32Desktop::StartProgram(const std::string& program, const std::string& commandLine,
@@ -100,8 +84,7 @@ void Win32Desktop::PrepareDesktopShell() {
   if (route_ == nullptr) route_ = std::make_unique<ShellRoute>();
 }
 
-bool Win32Desktop::StartThroughShell(const std::string& program, const std::string& arguments,
-                                     WindowState state) {
+bool Win32Desktop::OpenThroughShell(const std::string& item, WindowState state) {
   PrepareDesktopShell();
   // The started program comes up in front only if this process, which has the foreground,
   // lets the shell that starts it have it; no other process may take it from the elevated
@@ -111,7 +94,7 @@ bool Win32Desktop::StartThroughShell(const std::string& program, const std::stri
     ::GetWindowThreadProcessId(shellWindow, &shellProcess);
   }
   if (shellProcess != 0) ::AllowSetForegroundWindow(shellProcess);
-  return route_->Execute(Widen(program), Widen(arguments), ShowCommand(state));
+  return route_->Execute(Widen(item), std::wstring(), ShowCommand(state));
 }
 
 MessageAnswer Win32Desktop::ShowMessage(const std::string& text, MessageButtons buttons) {

@@ -14,13 +14,12 @@ class Win32Desktop final : public Desktop {
   std::string SystemFolder() override;
   std::string ConfiguredHostFilesFolder() override;
   bool IsLocalFolder(const std::string& path) override;
-  std::string ProgramFilesFolder() override;
   void Sleep(unsigned milliseconds) override;
-  void CheckProgramExists(const std::string& program) override;
+  std::uint64_t Milliseconds() override;
+  std::unique_ptr<NameLookUp> StartLookUp(const std::string& host) override;
   void StartProgram(const std::string& program, const std::string& commandLine,
                     const std::string& folder, WindowState state) override;
-  bool StartThroughShell(const std::string& program, const std::string& arguments,
-                         WindowState state) override;
+  bool OpenThroughShell(const std::string& item, WindowState state) override;
   MessageAnswer ShowMessage(const std::string& text, MessageButtons buttons) override;
 
  private:

@@ -1,9 +1,13 @@
 #include "FixProcedure.h"
 
 #include <exception>
+#include <memory>
+#include <optional>
 #include <stdexcept>
+#include <vector>
 
 #include "Address.h"
+#include "AsciiText.h"
 #include "SystemError.h"
 #include "SystemFolder.h"
 
@@ -20,21 +24,14 @@ std::string OpenItYourself(const std::string& address) {
          " in your browser now to see whether it loads.";
 }
 
-// The browser runs with the desktop user's rights, never with this program's: the page it
-// opens may be one that a hosts entry was blocking for good reason, and its dialogs would run
-// as administrator too. So only the desktop shell starts it, and where the shell will not, the
-// user is told to open the page themselves.
-void StartBrowser(platform::Desktop& desktop, const std::string& address) {
-  const std::string browser = desktop.ProgramFilesFolder() + kBrowserInProgramFiles;
-  try {
-    desktop.CheckProgramExists(browser);
-  } catch (const platform::SystemError& error) {
-    // The repair is done by now: the user is not to think that nothing happened.
-    throw std::runtime_error(std::string(error.what()) + "\r\n\r\n" + OpenItYourself(address));
-  }
+// The page opens in the user's own browser, as the user, never with this program's rights: it
+// may be one that a hosts entry was blocking for good reason, and the browser's dialogs would
+// run as administrator too. So only the desktop shell opens it, and where the shell will not,
+// the user is told to open the page themselves.
+void OpenPage(platform::Desktop& desktop, const std::string& url, const std::string& address) {
   // Asked twice, from scratch: Explorer may be restarting.
   for (int attempt = 0; attempt < 2; ++attempt) {
-    if (desktop.StartThroughShell(browser, address, WindowState::MaximizedFocused)) return;
+    if (desktop.OpenThroughShell(url, WindowState::MaximizedFocused)) return;
   }
   throw std::runtime_error(
       "Veltrim could not open the page for you: the Windows desktop did not start the "
@@ -42,9 +39,44 @@ void StartBrowser(platform::Desktop& desktop, const std::string& address) {
       OpenItYourself(address));
 }
 
+bool HoldsAnyOf(const std::vector<std::string>& answer, const std::vector<std::string>& stale) {
+  for (const std::string& address : answer) {
+    for (const std::string& old : stale) {
+      if (hostfix::EqualIgnoringCase(address, old)) return true;
+    }
+  }
+  return false;
+}
+
+// Until the system's resolver no longer answers for `host` with an address of a repaired line:
+// a page opened before would still go there, and the user would answer that it did not load.
+// An answer without the host, or a failed look-up, ends the wait too, and so do Cancel and the
+// time limit; a look-up that does not come back by then is abandoned.
+void WaitForResolver(FixView& view, platform::Desktop& desktop, const std::string& host,
+                     const std::vector<std::string>& stale) {
+  if (stale.empty()) return;
+  view.SetProgressItem("Waiting for DNS");
+  const std::uint64_t deadline = desktop.Milliseconds() + kResolverWaitMs;
+  std::unique_ptr<platform::NameLookUp> lookUp;
+  std::uint64_t nextAsk = 0;
+  for (;;) {
+    if (lookUp == nullptr && desktop.Milliseconds() >= nextAsk) {
+      nextAsk = desktop.Milliseconds() + kAskAgainMs;
+      lookUp = desktop.StartLookUp(host);
+    }
+    if (lookUp != nullptr) {
+      if (const std::optional<std::vector<std::string>> answer = lookUp->Answer()) {
+        if (!HoldsAnyOf(*answer, stale)) return;
+        lookUp.reset();
+      }
+    }
+    if (desktop.Milliseconds() >= deadline || !view.Pause(kLookUpPollMs)) return;
+  }
+}
+
 void Repair(FixView& view, platform::Desktop& desktop, hostfix::HostFileHandler& HostsHandler,
             hostfix::HostFileHandler& LmHostsHandler, const std::string& host,
-            const std::string& address) {
+            const hostfix::Page& page, const std::string& address) {
   const std::string systemFolder = hostfix::GetSystemFolder(desktop);
   // Without it the paths below would name files and a program in the current drive's root.
   if (systemFolder.empty()) {
@@ -65,9 +97,12 @@ void Repair(FixView& view, platform::Desktop& desktop, hostfix::HostFileHandler&
   const std::string folder = hostfix::HostFilesFolder(desktop, systemFolder);
   HostsHandler.ProcessFile(folder + "\\hosts", host);
   LmHostsHandler.ProcessFile(folder + "\\lmhosts", host);
+  std::vector<std::string> stale = HostsHandler.RepairedAddresses();
+  for (const std::string& address : LmHostsHandler.RepairedAddresses()) stale.push_back(address);
+  WaitForResolver(view, desktop, page.host, stale);
   view.SetProgressItem("Completed");
 
-  StartBrowser(desktop, address);
+  OpenPage(desktop, page.url, address);
   desktop.Sleep(kBrowserHeadStartMs);
   view.TakeFocus();
 
@@ -90,15 +125,18 @@ void RunFix(FixView& view, platform::Desktop& desktop, hostfix::HostFileHandler&
             hostfix::HostFileHandler& LmHostsHandler) {
   const std::string typed = view.AddressText();
   std::string host = typed;
+  const std::optional<hostfix::Page> page = hostfix::PageToOpen(typed);
   // Without a host name, or with an IP address for one, no host file line could be at fault,
   // and a repair would comment out every line that maps the address, localhost included.
-  if (hostfix::ExtractDomain(host).empty()) {
+  // Without a web address, the shell would be handed something else to open.
+  if (hostfix::ExtractDomain(host).empty() || !page) {
     desktop.ShowMessage("Invalid web address", MessageButtons::Ok);
     view.AskAgain();
     return;
   }
   try {
-    Repair(view, desktop, HostsHandler, LmHostsHandler, host, hostfix::AddressForBrowser(typed));
+    Repair(view, desktop, HostsHandler, LmHostsHandler, host, *page,
+           hostfix::AddressForBrowser(typed));
   } catch (const std::exception& error) {
     desktop.ShowMessage(error.what(), MessageButtons::Ok);
   }

@@ -59,15 +59,50 @@ void MainForm::Show() {
 }
 
 void MainForm::OnCommand(int id) {
-  // The message boxes of a running fix dispatch messages; a click that waited in the queue
-  // must not start a second fix or close the window under the first.
-  if (fixing_) return;
+  // A running fix's pauses and message boxes dispatch messages; a click that waited in the
+  // queue must not start a second fix or close the window under the first. Cancel ends the
+  // fix's wait instead.
+  if (fixing_) {
+    cancelled_ = cancelled_ || id == kCancel;
+    return;
+  }
   if (id == kCancel) {
     ::DestroyWindow(Handle());
   } else if (id == kFixItButton) {
     fixing_ = true;
+    cancelled_ = false;
     fix_.Run(*this);
     fixing_ = false;
+  }
+}
+
+void MainForm::OnClose() {
+  if (fixing_) {
+    cancelled_ = true;
+  } else {
+    ::DestroyWindow(Handle());
+  }
+}
+
+bool MainForm::Pause(unsigned milliseconds) {
+  const ULONGLONG end = ::GetTickCount64() + milliseconds;
+  for (;;) {
+    MSG message;
+    while (!cancelled_ && ::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+      if (message.message == WM_QUIT) {
+        // For the program's own loop, once the fix is over.
+        ::PostQuitMessage(static_cast<int>(message.wParam));
+        cancelled_ = true;
+      } else if (!::IsDialogMessageW(Handle(), &message)) {
+        ::TranslateMessage(&message);
+        ::DispatchMessageW(&message);
+      }
+    }
+    const ULONGLONG now = ::GetTickCount64();
+    if (cancelled_) return false;
+    if (now >= end) return true;
+    ::MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>(end - now), QS_ALLINPUT,
+                                  MWMO_INPUTAVAILABLE);
   }
 }
 

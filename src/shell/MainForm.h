@@ -16,12 +16,14 @@ class MainForm final : public Window, private FixView {
 
  private:
   void OnCommand(int id) override;
+  void OnClose() override;
 
   // FixView
   std::string AddressText() override;
   void ShowWorkingState() override;
   void SetProgressItem(const std::string& caption) override;
   void TakeFocus() override;
+  bool Pause(unsigned milliseconds) override;
   void AskAgain() override;
   void Close() override;
 
@@ -30,6 +32,8 @@ class MainForm final : public Window, private FixView {
 
   Fix& fix_;
   bool fixing_ = false;
+  // Cancel, Escape or the close box while a fix runs: it stops waiting and goes on.
+  bool cancelled_ = false;
 };
 
 }  // namespace veltrim::shell

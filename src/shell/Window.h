@@ -56,6 +56,9 @@ class Window {
   virtual void OnCreated() {}
   // A control's command: a click, or Escape as the dialog manager sends it.
   virtual void OnCommand(int id) = 0;
+  // The close box, Alt+F4 or the system menu's Close: the window goes, unless a window that is
+  // busy says otherwise.
+  virtual void OnClose() { ::DestroyWindow(hwnd_); }
   platform::Desktop& Desktop() const { return desktop_; }
   const Fonts& WindowFonts() const { return fonts_; }
   HWND Control(int id) const { return ::GetDlgItem(hwnd_, id); }

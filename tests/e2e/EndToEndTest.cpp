@@ -1,5 +1,6 @@
 // Veltrim.exe as a user meets it, under Wine: each test is one scenario in a prefix of its own,
-// with stand-ins for ipconfig.exe and iexplore.exe that record how they were started.
+// with stand-ins for ipconfig.exe and the browser registered for http and https that record how
+// they were started.
 #include <windows.h>
 // After windows.h, which it needs.
 #include <oleacc.h>
@@ -7,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <functional>
 #include <cstring>
@@ -31,7 +33,7 @@ using namespace uidriver;
 const std::string kEtc = "C:\\windows\\system32\\drivers\\etc\\";
 const std::string kHostsPath = kEtc + "hosts";
 const std::string kLmHostsPath = kEtc + "lmhosts";
-const std::string kBrowser = "C:\\Program Files\\Internet Explorer\\iexplore.exe";
+const std::string kBrowser = "C:\\Program Files\\Browser\\browser.exe";
 const std::string kHosts = "127.0.0.1 localhost\r\n::1 localhost\r\n10.0.0.1 www.example.com\r\n";
 const std::string kLmHosts = "10.0.0.2 EXAMPLE #PRE\r\n10.0.0.3 example.com\r\n";
 const std::string kRepairedHosts =
@@ -128,7 +130,7 @@ const WindowRequirement kMain = {
       24,
       113,
       25,
-      {"", "Flushing DNS", "Clearing Hosts", "Completed"},
+      {"", "Flushing DNS", "Clearing Hosts", "Waiting for DNS", "Completed"},
       false,
       Face::BoldItalic}},
     {kWebAddress, kCancel, kFixItButton, kWebAddress}};
@@ -348,7 +350,7 @@ class EndToEnd : public ::testing::Test {
   }
 
   // Runs a whole fix of what `enter` puts into the address box, and checks what the user saw
-  // and which programs were started, and how: the browser with the address `opened` (UTF-8).
+  // and which programs were started, and how: the browser with the URL `opened`.
   void ExpectFixReported(const std::string& answerText, int answer,
                          const std::function<void(HWND)>& enter, const std::string& opened) {
     HWND main = program_->WaitForWindow(kMainClass);
@@ -372,19 +374,15 @@ class EndToEnd : public ::testing::Test {
     Answer(question, answer);
     ExpectOkMessage(answerText + "\r\n\r\n" + kReactivate);
     EXPECT_TRUE(program_->WaitForExit());
-    // ipconfig hidden and started by Veltrim; the browser maximized, with the address the user
-    // meant, started by the desktop shell so that it has the user's rights, not Veltrim's.
+    // ipconfig hidden and started by Veltrim; the browser registered for web addresses
+    // maximized, with the address the user meant, started by the desktop shell so that it has
+    // the user's rights, not Veltrim's.
     const std::vector<std::string> started = StartedPrograms();
     ASSERT_GE(started.size(), 2u);
-    EXPECT_EQ(
-        std::vector<std::string>(started.end() - 2, started.end()),
-        (std::vector<std::string>{kIpconfigStarted, "iexplore.exe|3|\"" + kBrowser + "\" " +
-                                                        opened + "|explorer.exe|" + kShellFolder}));
-  }
-
-  void ExpectFixReported(const std::string& answerText, int answer, const std::string& typed) {
-    ExpectFixReported(
-        answerText, answer, [&](HWND main) { Type(main, kWebAddress, typed); }, typed);
+    EXPECT_EQ(std::vector<std::string>(started.end() - 2, started.end()),
+              (std::vector<std::string>{kIpconfigStarted, "browser.exe|3|\"" + kBrowser + "\" \"" +
+                                                              opened + "\"|explorer.exe|" +
+                                                              kShellFolder}));
   }
 
   std::unique_ptr<Program> program_;
@@ -423,9 +421,14 @@ TEST_F(Downloads, WholeFixLoadsNoPlantedDllFromAFolderNamedOutsideTheCodePage) {
   program_ = std::make_unique<Program>(folder + L"Veltrim.exe");
 
   OpenMain(*program_);
-  ExpectFixReported("The correction will remain within the system.", IDYES,
-                    "http://www.example.com/\xD0\xBF\xD1\x80\xD0\xB8\xD0\xBC\xD0\xB5\xD1\x80/"
-                    "\xE4\xBE\x8B");
+  ExpectFixReported(
+      "The correction will remain within the system.", IDYES,
+      [](HWND main) {
+        Type(
+            main, kWebAddress,
+            "http://www.example.com/\xD0\xBF\xD1\x80\xD0\xB8\xD0\xBC\xD0\xB5\xD1\x80/\xE4\xBE\x8B");
+      },
+      "http://www.example.com/%D0%BF%D1%80%D0%B8%D0%BC%D0%B5%D1%80/%E4%BE%8B");
   for (const wchar_t* name : planted) {
     EXPECT_EQ(::GetFileAttributesW((folder + name + L".loaded").c_str()), INVALID_FILE_ATTRIBUTES)
         << name << " was loaded";
@@ -438,12 +441,17 @@ TEST_F(Downloads, WholeFixLoadsNoPlantedDllFromAFolderNamedOutsideTheCodePage) {
 // its hosts file hidden and a system file. (The resolver's own folder is the desktop suite's and
 // the fix table's.)
 // The hosts file is hidden, as some blocking tools leave it, and ends in a blocking list of
-// 100,000 lines with several names on some of the lines that match.
+// 100,000 lines with several names on some of the lines that match. The lmhosts file, an
+// LF-only list without the host, is not touched: its bytes and its time stamp stay.
 TEST_F(EndToEnd, PastedAddressIntoAHiddenHostsFile) {
   const blocklist::BlockList list = blocklist::MakeBlockList(100000);
   WriteFileBytes(kHostsPath, kHosts + list.before);
   const DWORD hidden = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
   ASSERT_TRUE(::SetFileAttributesA(kHostsPath.c_str(), hidden));
+  const std::string lmHosts = "10.0.0.2 OTHER #PRE\n10.0.0.3 example.net\n";
+  WriteFileBytes(kLmHostsPath, lmHosts);
+  const auto written = std::filesystem::last_write_time(kLmHostsPath) - std::chrono::hours(24);
+  std::filesystem::last_write_time(kLmHostsPath, written);
   OpenMain(*program_);
   // Pasted where the caret stands when the window opens: after the box's "http://".
   ExpectFixReported(
@@ -455,7 +463,8 @@ TEST_F(EndToEnd, PastedAddressIntoAHiddenHostsFile) {
       "https://www.example.com/page");
   EXPECT_EQ(::GetFileAttributesA(kHostsPath.c_str()), hidden);
   EXPECT_TRUE(ReadFileBytes(kHostsPath) == kRepairedHosts + list.after);
-  EXPECT_EQ(ReadFileBytes(kLmHostsPath), kRepairedLmHosts);
+  EXPECT_EQ(ReadFileBytes(kLmHostsPath), lmHosts);
+  EXPECT_EQ(std::filesystem::last_write_time(kLmHostsPath), written);
 }
 
 // With no desktop shell to start the browser as the user (the scenario script takes Explorer's
@@ -531,13 +540,15 @@ TEST_F(EndToEnd, EveryWayOutLeavesEverythingAsItWas) {
   EXPECT_TRUE(StartedPrograms().empty());
 }
 
-// Refused addresses, then one that the fix takes up, on a machine without the browser.
-TEST_F(EndToEnd, InvalidWebAddressThenMissingBrowser) {
+// Refused addresses, then one that the fix takes up, on a machine where no browser is
+// registered for web addresses: nothing else is started in its place.
+TEST_F(EndToEnd, InvalidWebAddressThenNoBrowserRegistered) {
   HWND main = OpenMain(*program_);
   // Enter presses nothing: "Fix It" is not a default button.
   PressKey(::GetDlgItem(main, kWebAddress), VK_RETURN);
   EXPECT_FALSE(program_->ShowsMessageBoxWithin(700));
-  for (const char* typed : {"http://", "", "http:///a"}) {
+  for (const char* typed : {"http://", "", "file:///C:/windows/system32/calc.exe",
+                            "javascript:alert(1)", "http:///a"}) {
     Type(main, kWebAddress, typed);
     Click(main, kFixItButton);
     ExpectOkMessage("Invalid web address");
@@ -553,13 +564,15 @@ TEST_F(EndToEnd, InvalidWebAddressThenMissingBrowser) {
   ExpectHostFilesUntouched();
   EXPECT_TRUE(StartedPrograms().empty());
 
-  ASSERT_TRUE(::DeleteFileA(kBrowser.c_str()));
+  for (const wchar_t* scheme : {L"http", L"https"}) {
+    ASSERT_EQ(::RegDeleteTreeW(HKEY_CLASSES_ROOT, scheme), ERROR_SUCCESS);
+  }
   Type(main, kWebAddress, "example.com");
   Click(main, kFixItButton);
-  ExpectOkMessage("Could not start " + kBrowser +
-                  ".\r\n\r\nError 2: " + platform::DescribeError(ERROR_FILE_NOT_FOUND) +
-                  "\r\n\r\nThe host files have been repaired. Open example.com in your browser "
-                  "now to see whether it loads.");
+  ExpectOkMessage(
+      "Veltrim could not open the page for you: the Windows desktop did not start the browser."
+      "\r\n\r\nThe host files have been repaired. Open example.com in your browser now to see "
+      "whether it loads.");
   EXPECT_TRUE(program_->WaitForExit());
   EXPECT_EQ(ReadFileBytes(kHostsPath), kRepairedHosts);
   EXPECT_EQ(StartedPrograms(), std::vector<std::string>{kIpconfigStarted});

@@ -1,4 +1,4 @@
-// Stands in for ipconfig.exe and iexplore.exe in the test prefix: appends one line
+// Stands in for ipconfig.exe and the browser in the test prefix: appends one line
 // "program|window state|command line|parent program|current folder" to the file that
 // VELTRIM_STARTED_LOG names, where the window state is STARTUPINFO.wShowWindow, or -1 when the
 // starter gave none, the texts are in UTF-8, and the parent is the program that started this

@@ -1,4 +1,4 @@
-// The log in which the stand-ins for ipconfig.exe and iexplore.exe record how they were
+// The log in which the stand-ins for ipconfig.exe and the browser record how they were
 // started, one line each, in the file that VELTRIM_STARTED_LOG names.
 #pragma once
 

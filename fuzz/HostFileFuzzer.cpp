@@ -5,7 +5,7 @@
 //
 // Input: one byte of settings (the host name's length in the low four bits, the fault in the
 // high four: a failing operation, or another program's write while the rename waits), the host
-// name, then the file's contents.
+// name, then the file's contents. The input's length sets the size of the pieces written.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -105,7 +105,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   MemoryFileSystem platform;
   platform.files[kPath] = contents;
   FaultyFileSystem faulty(platform, fault);
-  veltrim::hostfix::HostFileHandler handler(faulty);
+  // Pieces of 1 to 40 bytes, so that small files reach the writer's piece bounds too.
+  veltrim::hostfix::HostFileHandler handler(faulty, 1 + size % 40);
   const bool leftAlone =
       veltrim::hostfix::IsUtf16(contents) || !AnyLineNames(LinesOf(contents), domain);
   // The other program writes only once a repair is on its way to the rename; the repair then

@@ -9,6 +9,7 @@
 #include <functional>
 #include <map>
 #include <optional>
+#include <stdexcept>
 
 #include "MemoryFileSystem.h"
 #include "SystemError.h"
@@ -48,7 +49,11 @@ class RecordingDesktop final : public platform::Desktop {
   explicit RecordingDesktop(Log& log) : log_(log) {}
 
   std::string SystemFolder() override { return systemFolder; }
-  std::string ConfiguredHostFilesFolder() override { return configuredFolder; }
+  // Expanded as itself, unless it names a variable.
+  platform::ConfiguredFolder ConfiguredHostFilesFolder() override {
+    return {configuredFolder,
+            configuredFolder.find('%') == std::string::npos ? configuredFolder : ""};
+  }
   bool IsLocalFolder(const std::string& path) override { return path == localFolder; }
   void Sleep(unsigned milliseconds) override {
     log_.push_back("sleep " + std::to_string(milliseconds));
@@ -282,6 +287,20 @@ INSTANTIATE_TEST_SUITE_P(
                 Files{{kElsewhere + "\\hosts", kRepaired.at(kHostsPath)},
                       {kHostsPath, kHosts},
                       {kLmHostsPath, kLmHosts}}},
+        FixCase{"ConfiguredFolderThatCannotBeTold",
+                [](Machine& m) {
+                  m.desktop.configuredFolder = "%ProgramData%\\VPN\\etc";
+                  m.files.files["C:\\ProgramData\\VPN\\etc\\hosts"] = kHosts;
+                },
+                "example.com",
+                Steps({kUpToTheHostFiles,
+                       {"message Could not repair the host files: Windows is set to read them "
+                        "from \"%ProgramData%\\VPN\\etc\", and Veltrim cannot tell which folder "
+                        "of this computer that is. No host file was changed. [OK]",
+                        "close"}}),
+                Files{{"C:\\ProgramData\\VPN\\etc\\hosts", kHosts},
+                      {kHostsPath, kHosts},
+                      {kLmHostsPath, kLmHosts}}},
         // Without a system folder the paths would name a program and files in the root of the
         // current drive.
         FixCase{"UnknownSystemFolderIsRefusedBeforeAnything",
@@ -298,28 +317,38 @@ INSTANTIATE_TEST_SUITE_P(
                 kUntouched}),
     [](const auto& info) { return std::string(info.param.name); });
 
-// The host files' folder is the one the system is set to name only when that is an absolute
-// path to a folder of this computer.
+// The host files' folder is the one the system is set to name, if that is an absolute path to a
+// folder of this computer; otherwise nothing is repaired, and the setting is named.
 TEST(HostFilesFolder, IsTheConfiguredOneOnlyWhenLocal) {
   const std::string usual = kSystem + "\\drivers\\etc";
   struct Case {
     std::string configured;
     bool local;
-    std::string folder;
+    std::string folder;  // empty: refused
   };
   for (const Case& c :
        {Case{"D:\\Resolver", true, "D:\\Resolver"}, Case{"D:\\Resolver\\\\", true, "D:\\Resolver"},
         Case{"C:\\", true, "C:"}, Case{"a:\\x", true, "a:\\x"}, Case{"Z:\\x", true, "Z:\\x"},
-        Case{"D:\\Resolver", false, usual}, Case{"\\\\server\\etc", true, usual},
-        Case{"Resolver", true, usual}, Case{"D:Resolver", true, usual},
-        Case{"D:/Resolver", true, usual}, Case{"@:\\x", true, usual}, Case{"[:\\x", true, usual},
-        Case{"`:\\x", true, usual}, Case{"{:\\x", true, usual}, Case{"D:", true, usual},
-        Case{"", true, usual}}) {
+        Case{"", true, usual}, Case{"D:\\Resolver", false, ""}, Case{"\\\\server\\etc", true, ""},
+        Case{"Resolver", true, ""}, Case{"D:Resolver", true, ""}, Case{"D:/Resolver", true, ""},
+        Case{"@:\\x", true, ""}, Case{"[:\\x", true, ""}, Case{"`:\\x", true, ""},
+        Case{"{:\\x", true, ""}, Case{"D:", true, ""}, Case{"%ProgramData%\\VPN\\etc", true, ""}}) {
     Log log;
     RecordingDesktop desktop(log);
     desktop.configuredFolder = c.configured;
     desktop.localFolder = c.local ? c.configured : "";
-    EXPECT_EQ(hostfix::HostFilesFolder(desktop, kSystem), c.folder) << c.configured;
+    std::string folder;
+    try {
+      folder = hostfix::HostFilesFolder(desktop, kSystem);
+    } catch (const std::runtime_error& refusal) {
+      EXPECT_EQ(refusal.what(),
+                "Could not repair the host files: Windows is set to read them "
+                "from \"" +
+                    c.configured +
+                    "\", and Veltrim cannot tell which folder of this computer "
+                    "that is. No host file was changed.");
+    }
+    EXPECT_EQ(folder, c.folder) << c.configured;
   }
 }
 

@@ -22,10 +22,11 @@ using namespace std::string_literals;
 platform::NativeFileSystem files;
 
 struct RewriteCase {
-  const char* name;
+  std::string name;
   std::string before;
   std::string domain;
   std::string after;
+  std::size_t piece = HostFileHandler::kPieceBytes;  // the most written at once
 };
 
 void PrintTo(const RewriteCase& c, std::ostream* os) { *os << c.name; }
@@ -36,7 +37,7 @@ TEST_P(Rewrite, WritesExactBytes) {
   const RewriteCase& c = GetParam();
   TempFolder folder;
   folder.Write("hosts", c.before);
-  HostFileHandler handler(files);
+  HostFileHandler handler(files, c.piece);
 
   handler.ProcessFile(folder.PathOf("hosts"), c.domain);
 
@@ -44,40 +45,73 @@ TEST_P(Rewrite, WritesExactBytes) {
   EXPECT_EQ(folder.Names(), std::vector<std::string>{"hosts"});
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    HostFileHandler, Rewrite,
-    ::testing::Values(
-        RewriteCase{"EmptyFileStaysEmpty", "", "example.com", ""},
-        RewriteCase{"NothingNamedLeftAsItIs", "1.1.1.1 a\n2.2.2.2 b\r3.3.3.3 example.co\n",
-                    "example.com", "1.1.1.1 a\n2.2.2.2 b\r3.3.3.3 example.co\n"},
-        RewriteCase{"LastLineWithoutEndGetsCrLf", "a\r\n10.0.0.1 example.com", "example.com",
-                    "a\r\n#10.0.0.1 example.com\r\n"},
-        RewriteCase{"LoneCrEndsALine", "a\r10.0.0.1 example.com\rb\r", "example.com",
-                    "a\r\n#10.0.0.1 example.com\r\nb\r\n"},
-        RewriteCase{"EmptyLinesKept", "\r\n\n\r1.1.1.1 x\r\n", "x", "\r\n\r\n\r\n#1.1.1.1 x\r\n"},
-        // The first line fills the piece that is written exactly; the last is longer than one.
-        RewriteCase{"LinesAsLongAsThePiecesWritten",
-                    "#" + std::string(65533, 'a') + "\n1.1.1.1 x\n#" + std::string(100000, 'b'),
-                    "x",
-                    "#" + std::string(65533, 'a') + "\r\n#1.1.1.1 x\r\n#" +
-                        std::string(100000, 'b') + "\r\n"},
-        RewriteCase{"BytesRoundTripAndCaseIsIgnored",
-                    "caf\xE9 \xC3\xA9t\xC3\xA9\r\nnul\0byte example.com\r\n"s, "EXAMPLE.com",
-                    "caf\xE9 \xC3\xA9t\xC3\xA9\r\n#nul\0byte example.com\r\n"s},
-        RewriteCase{"Utf16LittleEndianLeftAlone", "\xFF\xFEh\0o\0s\0t\0"s, "h",
-                    "\xFF\xFEh\0o\0s\0t\0"s},
-        RewriteCase{"Utf16BigEndianLeftAlone", "\xFE\xFF\0h\0o"s, "h", "\xFE\xFF\0h\0o"s},
-        RewriteCase{"Utf8MarkStaysInFront",
-                    "\xEF\xBB\xBF"
-                    "10.0.0.1 example.com\r\nx\r\n",
-                    "example.com", "\xEF\xBB\xBF#10.0.0.1 example.com\r\nx\r\n"},
-        RewriteCase{"Utf8MarkIsNoPartOfTheLine",
-                    "\xEF\xBB\xBF\r\n1.1.1.1 x\r\n\xEF\xBB\xBF"
-                    "1.1.1.1 x\r\n",
-                    "x",
-                    "\xEF\xBB\xBF\r\n#1.1.1.1 x\r\n#\xEF\xBB\xBF"
-                    "1.1.1.1 x\r\n"}),
-    [](const auto& info) { return std::string(info.param.name); });
+// Lines of a piece's length, less 2 to plus 2 bytes, kept and repaired, at the start of a piece
+// and after a line that leaves the piece a little fuller; and lines that miss the room left by 0
+// to 2 bytes. Pieces of 16 bytes stand for the 64 KiB ones.
+std::vector<RewriteCase> AtPieceBounds() {
+  constexpr std::size_t kPiece = 16;
+  std::vector<RewriteCase> cases;
+  const auto add = [&](const std::string& name, const std::string& first, std::size_t length) {
+    const std::string kept = "#" + std::string(length - 1, 'k');
+    // Blanks between the address and the host make the line as long as asked.
+    const std::string repaired = "1.1.1.1" + std::string(length - 8, ' ') + "x";
+    const std::string start = first.empty() ? "" : first + "\n";
+    const std::string written = first.empty() ? "" : first + "\r\n";
+    cases.push_back({name + "Kept", start + kept + "\n1.1.1.1 x\n", "x",
+                     written + kept + "\r\n#1.1.1.1 x\r\n", kPiece});
+    cases.push_back({name + "Repaired", start + repaired + "\n#a\n", "x",
+                     written + "#" + repaired + "\r\n#a\r\n", kPiece});
+  };
+  for (std::size_t length = kPiece - 2; length <= kPiece + 2; ++length) {
+    const std::string size = std::to_string(length);
+    add("PieceStart" + size, "", length);
+    add("AfterALine" + size, "#a", length);
+  }
+  // "#a" and its line end leave 12 bytes.
+  for (std::size_t length = 10; length <= 12; ++length) {
+    add("RoomLeft12Line" + std::to_string(length), "#a", length);
+  }
+  return cases;
+}
+
+std::vector<RewriteCase> RewriteCases() {
+  std::vector<RewriteCase> cases = AtPieceBounds();
+  cases.insert(
+      cases.end(),
+      {RewriteCase{"EmptyFileStaysEmpty", "", "example.com", ""},
+       RewriteCase{"NothingNamedLeftAsItIs", "1.1.1.1 a\n2.2.2.2 b\r3.3.3.3 example.co\n",
+                   "example.com", "1.1.1.1 a\n2.2.2.2 b\r3.3.3.3 example.co\n"},
+       RewriteCase{"LastLineWithoutEndGetsCrLf", "a\r\n10.0.0.1 example.com", "example.com",
+                   "a\r\n#10.0.0.1 example.com\r\n"},
+       RewriteCase{"LoneCrEndsALine", "a\r10.0.0.1 example.com\rb\r", "example.com",
+                   "a\r\n#10.0.0.1 example.com\r\nb\r\n"},
+       RewriteCase{"EmptyLinesKept", "\r\n\n\r1.1.1.1 x\r\n", "x", "\r\n\r\n\r\n#1.1.1.1 x\r\n"},
+       // The first line fills the piece that is written exactly; the last is longer than one.
+       RewriteCase{"LinesAsLongAsThePiecesWritten",
+                   "#" + std::string(65533, 'a') + "\n1.1.1.1 x\n#" + std::string(100000, 'b'), "x",
+                   "#" + std::string(65533, 'a') + "\r\n#1.1.1.1 x\r\n#" +
+                       std::string(100000, 'b') + "\r\n"},
+       RewriteCase{"BytesRoundTripAndCaseIsIgnored",
+                   "caf\xE9 \xC3\xA9t\xC3\xA9\r\nnul\0byte example.com\r\n"s, "EXAMPLE.com",
+                   "caf\xE9 \xC3\xA9t\xC3\xA9\r\n#nul\0byte example.com\r\n"s},
+       RewriteCase{"Utf16LittleEndianLeftAlone", "\xFF\xFEh\0o\0s\0t\0"s, "h",
+                   "\xFF\xFEh\0o\0s\0t\0"s},
+       RewriteCase{"Utf16BigEndianLeftAlone", "\xFE\xFF\0h\0o"s, "h", "\xFE\xFF\0h\0o"s},
+       RewriteCase{"Utf8MarkStaysInFront",
+                   "\xEF\xBB\xBF"
+                   "10.0.0.1 example.com\r\nx\r\n",
+                   "example.com", "\xEF\xBB\xBF#10.0.0.1 example.com\r\nx\r\n"},
+       RewriteCase{"Utf8MarkIsNoPartOfTheLine",
+                   "\xEF\xBB\xBF\r\n1.1.1.1 x\r\n\xEF\xBB\xBF"
+                   "1.1.1.1 x\r\n",
+                   "x",
+                   "\xEF\xBB\xBF\r\n#1.1.1.1 x\r\n#\xEF\xBB\xBF"
+                   "1.1.1.1 x\r\n"}});
+  return cases;
+}
+
+INSTANTIATE_TEST_SUITE_P(HostFileHandler, Rewrite, ::testing::ValuesIn(RewriteCases()),
+                         [](const auto& info) { return info.param.name; });
 
 enum class Written { Kept, Marked };
 
@@ -159,13 +193,23 @@ INSTANTIATE_TEST_SUITE_P(
 // the lines of an earlier file, or none, over the one it was last given.
 struct UntouchedCase {
   const char* name;
-  std::string contents;                          // of "hosts"; nothing means no file there
-  enum Kind { File, Folder, Link } kind = File;  // a link to "target", which holds `contents`
-  std::uintmax_t size = 0;                       // when set, the file is made this large
+  std::string contents;  // of "hosts"; nothing means no file there
+  // A link to "target", a file that holds `contents` or a folder.
+  enum Kind { File, Folder, Link, FolderLink } kind = File;
+  std::uintmax_t size = 0;   // when set, the file is made this large
   const char* refusal = "";  // what it says after "Could not repair ...\hosts: "
 };
 
 void PrintTo(const UntouchedCase& c, std::ostream* os) { *os << c.name; }
+
+// Lines ending in LF alone, two bytes short of the bound, one of which names "other".
+std::string JustUnderTheBound() {
+  std::string text = "1.1.1.1 other\n";
+  const std::string filler = "0.0.0.0 " + std::string(55, 'a') + "\n";
+  text.reserve(kMaxHostFileBytes);
+  while (text.size() + filler.size() <= kMaxHostFileBytes - 2) text += filler;
+  return text + "#" + std::string(kMaxHostFileBytes - 3 - text.size(), 'x');
+}
 
 class LeftAlone : public ::testing::TestWithParam<UntouchedCase> {};
 
@@ -173,16 +217,20 @@ TEST_P(LeftAlone, AndRestoreDoesNothing) {
   const UntouchedCase& c = GetParam();
   TempFolder folder;
   folder.Write("saved", "1.1.1.1 example.com\r\n");
-  const std::string file = folder.PathOf(c.kind == UntouchedCase::Link ? "target" : "hosts");
-  if (c.kind == UntouchedCase::Folder) std::filesystem::create_directory(file);
-  if (!c.contents.empty())
-    folder.Write(c.kind == UntouchedCase::Link ? "target" : "hosts", c.contents);
-  std::error_code linked;
-  if (c.kind == UntouchedCase::Link) {
-    std::filesystem::create_symlink(file, folder.PathOf("hosts"), linked);
-    // Wine makes none, nor Windows without the right to.
-    if (linked) GTEST_SKIP() << "no symbolic link can be made here: " << linked.message();
+  const bool linked = c.kind == UntouchedCase::Link || c.kind == UntouchedCase::FolderLink;
+  const std::string file = folder.PathOf(linked ? "target" : "hosts");
+  if (c.kind == UntouchedCase::Folder || c.kind == UntouchedCase::FolderLink) {
+    std::filesystem::create_directory(file);
   }
+  if (!c.contents.empty()) folder.Write(linked ? "target" : "hosts", c.contents);
+  std::error_code linkError;
+  if (c.kind == UntouchedCase::Link) {
+    std::filesystem::create_symlink(file, folder.PathOf("hosts"), linkError);
+  } else if (c.kind == UntouchedCase::FolderLink) {
+    std::filesystem::create_directory_symlink(file, folder.PathOf("hosts"), linkError);
+  }
+  // Wine makes none, nor Windows without the right to.
+  if (linkError) GTEST_SKIP() << "no symbolic link can be made here: " << linkError.message();
   if (c.size != 0) std::filesystem::resize_file(file, c.size);
   HostFileHandler handler(files);
   handler.ProcessFile(folder.PathOf("saved"), "example.com");
@@ -205,8 +253,8 @@ TEST_P(LeftAlone, AndRestoreDoesNothing) {
     EXPECT_EQ(ReadBytes(file), c.contents);
   }
   std::vector<std::string> names{"saved"};
-  if (!c.contents.empty() || c.kind == UntouchedCase::Folder) names.insert(names.begin(), "hosts");
-  if (c.kind == UntouchedCase::Link) names.emplace_back("target");
+  if (!c.contents.empty() || c.kind != UntouchedCase::File) names.insert(names.begin(), "hosts");
+  if (linked) names.emplace_back("target");
   EXPECT_EQ(folder.Names(), names);
 }
 
@@ -219,8 +267,18 @@ INSTANTIATE_TEST_SUITE_P(
                                     (std::uintmax_t{64} << 20) + 1,
                                     "it is 64.0 MB (67108865 bytes), and Veltrim repairs host "
                                     "files of up to 64 MB. It was left as it was."},
+                      // Its LF line ends would come back as CR LF, over the bound: the next
+                      // repair would refuse it.
+                      UntouchedCase{"WouldGrowPastTheBound", JustUnderTheBound(),
+                                    UntouchedCase::File, 0,
+                                    "repaired, it would be 65.0 MB (68157441 bytes), and Veltrim "
+                                    "repairs host files of up to 64 MB. It was left as it was."},
                       // The resolver would read the file the link points to, wherever it is.
                       UntouchedCase{"Link", "1.1.1.1 other\r\n", UntouchedCase::Link, 0,
+                                    "it is a link to another file, which Veltrim does not "
+                                    "follow. It was left as it was."},
+                      // A folder's link, whatever file the resolver finds through it.
+                      UntouchedCase{"FolderLink", "", UntouchedCase::FolderLink, 0,
                                     "it is a link to another file, which Veltrim does not "
                                     "follow. It was left as it was."}),
     [](const auto& info) { return std::string(info.param.name); });

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <stdexcept>
 
 #include "HostFileText.h"
@@ -11,47 +12,62 @@ namespace veltrim::hostfix {
 
 namespace {
 
-// Gathers the new contents and hands them to the file in pieces of 64 KiB, not a write for
-// every line.
+// Gathers the new contents and hands them to the file in pieces, not a write for every line.
 class ChunkedWriter {
  public:
-  // A small file takes a small buffer: the repair is as quick on a file of four lines.
-  ChunkedWriter(platform::OutputFile& file, std::size_t expected)
-      : file_(file), buffer_(std::min<std::size_t>(expected, 1 << 16), '\0') {}
+  // A small file takes a small buffer: the repair is as quick on a file of four lines. The
+  // buffer is exactly its size, so that a write past its end is seen by the address sanitizer.
+  ChunkedWriter(platform::OutputFile& file, std::size_t expected, std::size_t piece)
+      : file_(file), size_(std::min(expected, piece)), buffer_(std::make_unique<char[]>(size_)) {}
 
   void Put(std::string_view bytes) {
-    if (bytes.size() > buffer_.size() - used_) {
+    if (bytes.size() > size_ - used_) {
       Drain();
-      if (bytes.size() > buffer_.size()) return file_.Write(bytes);
+      if (bytes.size() > size_) return file_.Write(bytes);
     }
-    std::memcpy(&buffer_[used_], bytes.data(), bytes.size());
+    std::memcpy(buffer_.get() + used_, bytes.data(), bytes.size());
     used_ += bytes.size();
   }
 
   // The line and CR LF after it.
   void PutLine(std::string_view line) {
-    if (line.size() + 2 > buffer_.size() - used_) {
+    if (line.size() + 2 > size_ - used_) {
       Drain();
-      if (line.size() + 2 > buffer_.size()) {
+      if (line.size() + 2 > size_) {
         file_.Write(line);
         return file_.Write("\r\n");
       }
     }
-    std::memcpy(&buffer_[used_], line.data(), line.size());
+    std::memcpy(buffer_.get() + used_, line.data(), line.size());
     used_ += line.size();
     buffer_[used_++] = '\r';
     buffer_[used_++] = '\n';
   }
 
   void Drain() {
-    file_.Write(std::string_view(buffer_).substr(0, used_));
+    file_.Write(std::string_view(buffer_.get(), used_));
     used_ = 0;
   }
 
  private:
   platform::OutputFile& file_;
-  std::string buffer_;
+  std::size_t size_;
+  std::unique_ptr<char[]> buffer_;
   std::size_t used_ = 0;
+};
+
+// Counts what would be written.
+class CountingFile final : public platform::OutputFile {
+ public:
+  const std::string& Path() const override { return path_; }
+  void Write(std::string_view bytes) override { bytes_ += bytes.size(); }
+  void Flush() override {}
+  void Close() override {}
+  std::uint64_t Bytes() const { return bytes_; }
+
+ private:
+  std::string path_;
+  std::uint64_t bytes_ = 0;
 };
 
 }  // namespace
@@ -63,6 +79,8 @@ void HostFileHandler::ProcessFile(const std::string& FilePath, const std::string
   Domain_ = Domain;
   rewritten_ = false;
   repairedAddresses_.clear();
+  // What the last repair read is needed for its undo alone, which this call ends either way.
+  LineBuffer_ = std::string();
   if (!IsPresent()) return;
   const std::unique_ptr<platform::RepairLock> lock = Lock();
   // Under the lock, no other Veltrim is writing a new file: whatever is left is a killed run's.
@@ -113,7 +131,7 @@ bool HostFileHandler::WritePass(bool mark, std::optional<std::string_view> expec
   files_.CheckWritable(FilePath_);
   const auto write = [&](platform::OutputFile& file) {
     // Each line gains at most a CR and a "#"; only a line with several names gains more.
-    ChunkedWriter out(file, LineBuffer_.size() + LineBuffer_.size() / 8 + 64);
+    ChunkedWriter out(file, LineBuffer_.size() + LineBuffer_.size() / 8 + 64, pieceBytes_);
     // Only a line that holds the host's rarest byte needs a closer look: in a list of a
     // hundred thousand lines, a handful do.
     LineCursor lines(LineBuffer_, RarestByte(Domain_));
@@ -136,6 +154,16 @@ bool HostFileHandler::WritePass(bool mark, std::optional<std::string_view> expec
     }
     out.Drain();
   };
+  // Every line comes back ending in CR LF, and a line with other names gains a copy: a list
+  // just under the bound could come back over it, and the next repair would refuse it. Only a
+  // file of more than a third of the bound can grow so far.
+  if (LineBuffer_.size() > kMaxHostFileBytes / 3) {
+    CountingFile counted;
+    write(counted);
+    if (counted.Bytes() > kMaxHostFileBytes) {
+      throw platform::FileTooLarge(FilePath_, counted.Bytes(), kMaxHostFileBytes, true);
+    }
+  }
   return ReplaceContents(files_, FilePath_, write, expected);
 }
 

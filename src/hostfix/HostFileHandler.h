@@ -20,7 +20,13 @@ class HostFileHandler {
   // many times in all before it gives up.
   static constexpr int kAttempts = 3;
 
-  explicit HostFileHandler(platform::FileSystem& files) : files_(files) {}
+  // The new file is written in pieces of this many bytes at most.
+  static constexpr std::size_t kPieceBytes = std::size_t{1} << 16;
+
+  // `pieceBytes` other than the default is for tests, which reach a piece's bounds with small
+  // files.
+  explicit HostFileHandler(platform::FileSystem& files, std::size_t pieceBytes = kPieceBytes)
+      : files_(files), pieceBytes_(pieceBytes) {}
 
   // Undoes the last ProcessFile, if it rewrote the file: writes back the lines it read. After
   // a ProcessFile that rewrote nothing, it does nothing.
@@ -46,6 +52,7 @@ class HostFileHandler {
   bool WritePass(bool mark, std::optional<std::string_view> expected);
 
   platform::FileSystem& files_;
+  std::size_t pieceBytes_;
   // The file as last read, every line in its own bytes, with the line ends it had: the passes
   // step through it line by line, and nothing of it is copied a line at a time.
   std::string LineBuffer_;

@@ -1,5 +1,7 @@
 #include "SystemFolder.h"
 
+#include <stdexcept>
+
 #include "AsciiText.h"
 
 namespace veltrim::hostfix {
@@ -18,14 +20,19 @@ bool IsAbsoluteDrivePath(const std::string& path) {
 std::string GetSystemFolder(platform::Desktop& desktop) { return desktop.SystemFolder(); }
 
 std::string HostFilesFolder(platform::Desktop& desktop, const std::string& systemFolder) {
-  std::string configured = desktop.ConfiguredHostFilesFolder();
+  const platform::ConfiguredFolder configured = desktop.ConfiguredHostFilesFolder();
+  if (configured.value.empty()) return systemFolder + "\\drivers\\etc";
   // A program that takes over name resolution may point the resolver at a folder of its own;
   // the repair goes where the resolver looks.
-  if (IsAbsoluteDrivePath(configured) && desktop.IsLocalFolder(configured)) {
-    while (configured.back() == '\\') configured.pop_back();
-    return configured;
+  std::string folder = configured.folder;
+  if (!IsAbsoluteDrivePath(folder) || !desktop.IsLocalFolder(folder)) {
+    throw std::runtime_error(
+        "Could not repair the host files: Windows is set to read them from \"" + configured.value +
+        "\", and Veltrim cannot tell which folder of this computer that is. "
+        "No host file was changed.");
   }
-  return systemFolder + "\\drivers\\etc";
+  while (folder.back() == '\\') folder.pop_back();
+  return folder;
 }
 
 }  // namespace veltrim::hostfix

@@ -11,8 +11,11 @@ namespace veltrim::hostfix {
 std::string GetSystemFolder(platform::Desktop& desktop);
 
 // The folder, without a trailing backslash, from which the system's resolver reads `hosts` and
-// `lmhosts`: the one the system is set to name, when that is a folder on a drive of this
-// computer, otherwise the usual one under `systemFolder`.
+// `lmhosts`: the one the system is set to name, or the usual one under `systemFolder` where it
+// names none. Throws, naming the setting, where it names a folder that is not certainly one on a
+// drive of this computer: a network share, a folder that is not there, or one named with a
+// variable of the environment. Repairing the usual folder instead would report a repair that
+// the resolver never reads.
 std::string HostFilesFolder(platform::Desktop& desktop, const std::string& systemFolder);
 
 }  // namespace veltrim::hostfix

@@ -25,6 +25,14 @@ class NameLookUp {
   virtual std::optional<std::vector<std::string>> Answer() = 0;
 };
 
+struct ConfiguredFolder {
+  // As the system holds it.
+  std::string value;
+  // Expanded from the system's own values; empty where the value names a variable of the
+  // environment, which this program cannot tell for the system.
+  std::string folder;
+};
+
 // Every operation that fails throws SystemError.
 class Desktop {
  public:
@@ -33,10 +41,9 @@ class Desktop {
   // The system folder without a trailing backslash, however long, or the empty text when the
   // system cannot tell it.
   virtual std::string SystemFolder() = 0;
-  // The folder that the system's resolver reads the host files from, as the system is set to
-  // name it (on Windows the registry's DataBasePath, expanded from the system's own values), or
-  // the empty text where it names none or names it with a variable of the environment.
-  virtual std::string ConfiguredHostFilesFolder() = 0;
+  // The folder that the system's resolver is set to read the host files from (on Windows the
+  // registry's DataBasePath): nothing where it names none.
+  virtual ConfiguredFolder ConfiguredHostFilesFolder() = 0;
   // True for an existing folder on a drive of this computer.
   virtual bool IsLocalFolder(const std::string& path) = 0;
   virtual void Sleep(unsigned milliseconds) = 0;

@@ -22,12 +22,15 @@ class OutputFile {
   virtual void Close() = 0;
 };
 
-// ReadFile's refusal of a file larger than it was asked to read; nothing more of it is read.
+// ReadFile's refusal of a file larger than it was asked to read, nothing more of it read; or a
+// repair's of a file that would come out larger, nothing of it written.
 class FileTooLarge : public std::runtime_error {
  public:
-  FileTooLarge(const std::string& path, std::uint64_t size, std::uint64_t limit)
-      : std::runtime_error("Could not repair " + path + ": it is " + Megabytes(size) + " (" +
-                           std::to_string(size) +
+  FileTooLarge(const std::string& path, std::uint64_t size, std::uint64_t limit,
+               bool repaired = false)
+      : std::runtime_error("Could not repair " + path +
+                           (repaired ? ": repaired, it would be " : ": it is ") + Megabytes(size) +
+                           " (" + std::to_string(size) +
                            " bytes), and Veltrim repairs host files of up "
                            "to " +
                            std::to_string(limit >> 20) + " MB. It was left as it was.") {}

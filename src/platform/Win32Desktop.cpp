@@ -26,7 +26,7 @@ std::string Win32Desktop::SystemFolder() {
       [](wchar_t* buffer, unsigned capacity) { return ::GetSystemDirectoryW(buffer, capacity); }));
 }
 
-std::string Win32Desktop::ConfiguredHostFilesFolder() {
+ConfiguredFolder Win32Desktop::ConfiguredHostFilesFolder() {
   const wchar_t* const key = L"SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters";
   const std::wstring configured = AskForText<wchar_t>([&](wchar_t* buffer, unsigned capacity) {
     DWORD bytes = capacity * sizeof(wchar_t);
@@ -42,7 +42,8 @@ std::string Win32Desktop::ConfiguredHostFilesFolder() {
   const std::wstring windows = AskForText<wchar_t>([](wchar_t* buffer, unsigned capacity) {
     return ::GetSystemWindowsDirectoryW(buffer, capacity);
   });
-  return ExpandSystemVariables(Narrow(configured), Narrow(windows));
+  const std::string value = Narrow(configured);
+  return {value, ExpandSystemVariables(value, Narrow(windows))};
 }
 
 bool Win32Desktop::IsLocalFolder(const std::string& path) {

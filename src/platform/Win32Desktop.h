@@ -12,7 +12,7 @@ class Win32Desktop final : public Desktop {
  public:
   void PrepareDesktopShell() override;
   std::string SystemFolder() override;
-  std::string ConfiguredHostFilesFolder() override;
+  ConfiguredFolder ConfiguredHostFilesFolder() override;
   bool IsLocalFolder(const std::string& path) override;
   void Sleep(unsigned milliseconds) override;
   std::uint64_t Milliseconds() override;

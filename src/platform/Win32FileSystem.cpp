@@ -88,12 +88,15 @@ DWORD RenameOverHeldFile(const std::wstring& from, const std::wstring& to) {
              : error;
 }
 
-// The repairs' lock is a file held open, sharing nothing, and deleted by the system when its
-// handle goes, however the process ends. It lies in the system's own host files folder, which
-// only administrators and the system may write to, and only they may open it: no program
-// without those rights can create it first, hold it, or put anything in its place. A named
-// kernel object would not do: any program may create any name in Global\ first, as a mutex
-// it never releases, as an event, or with a DACL that shuts administrators out.
+// The repairs' lock is a file held open sharing nothing. It lies in the system's own host files
+// folder, which only administrators and the system may write to, and only they may open it for
+// its data: no program without those rights can create it first, hold it, or put anything in
+// its place. It is made once, hidden and empty, and never deleted: a file deleted on close
+// stays "delete pending" while any program holds it open for its attributes alone, which every
+// user may, and no one could open the name again until that program let go. A handle for the
+// attributes alone is no conflict for an open that shares nothing. A named kernel object would
+// not do either: any program may create any name in Global\ first, as a mutex it never
+// releases, as an event, or with a DACL that shuts administrators out.
 class FileLock final : public RepairLock {
  public:
   explicit FileLock(ScopedHandle&& file) : file_(std::move(file)) {}
@@ -159,14 +162,14 @@ bool NativeFileSystem::IsFile(const std::string& path) {
     // A reparse point of a kind that cannot be read is taken for a link.
     info.ReparseTag = IO_REPARSE_TAG_SYMLINK;
   }
-  if ((info.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return false;
   // Compressed (WOF), deduplicated and cloud files are reparse points too, and ordinary files
-  // to the resolver; a symbolic link or a junction stands for another name.
+  // to the resolver; a symbolic link or a junction stands for another name, a folder's included,
+  // which the resolver would follow to whatever file it finds there.
   if ((info.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 &&
       IsReparseTagNameSurrogate(info.ReparseTag)) {
     throw LinkNotFollowed(path);
   }
-  return true;
+  return (info.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
 namespace {
@@ -274,11 +277,11 @@ std::unique_ptr<RepairLock> NativeFileSystem::LockForRepair(const std::string& p
   SECURITY_ATTRIBUTES security = {sizeof(security), descriptor.Get(), FALSE};
   const ULONGLONG deadline = ::GetTickCount64() + kRepairLockWaitMs;
   for (;;) {
-    ScopedHandle file(::CreateFileW(lock.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, 0,
-                                    &security, OPEN_ALWAYS,
-                                    FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+    ScopedHandle file(::CreateFileW(lock.c_str(), GENERIC_READ | GENERIC_WRITE, 0, &security,
+                                    OPEN_ALWAYS, FILE_ATTRIBUTE_HIDDEN, nullptr));
     if (file.IsSet()) return std::make_unique<FileLock>(std::move(file));
-    // Held by another Veltrim; or let go a moment ago, and still being deleted.
+    // Held by another Veltrim; or, left by an earlier version that deleted it on close, still
+    // being deleted.
     const DWORD error = ::GetLastError();
     if (error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED) {
       ThrowError(error, "lock for repair", path);

@@ -183,12 +183,17 @@ TEST(Win32Desktop, FoldersAsTheSystemNamesThem) {
   configure(REG_EXPAND_SZ, L"%SystemRoot%\\" + platform::Widen(deep));
   // From the system's own value, whatever this process's environment says.
   ASSERT_TRUE(::SetEnvironmentVariableW(L"SystemRoot", L"C:\\decoy"));
-  EXPECT_EQ(desktop.ConfiguredHostFilesFolder(), "C:\\windows\\" + deep);
+  EXPECT_EQ(desktop.ConfiguredHostFilesFolder().folder, "C:\\windows\\" + deep);
   ASSERT_TRUE(::SetEnvironmentVariableW(L"SystemRoot", L"C:\\windows"));
   configure(REG_SZ, L"D:\\etc");
-  EXPECT_EQ(desktop.ConfiguredHostFilesFolder(), "D:\\etc");
+  EXPECT_EQ(desktop.ConfiguredHostFilesFolder().folder, "D:\\etc");
+  // Named by the environment alone: the value, for the message, and no folder.
+  configure(REG_EXPAND_SZ, L"%ProgramData%\\VPN\\etc");
+  const platform::ConfiguredFolder vpn = desktop.ConfiguredHostFilesFolder();
+  EXPECT_EQ(vpn.value, "%ProgramData%\\VPN\\etc");
+  EXPECT_EQ(vpn.folder, "");
   ASSERT_EQ(::RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, key, L"DataBasePath"), ERROR_SUCCESS);
-  EXPECT_EQ(desktop.ConfiguredHostFilesFolder(), "");
+  EXPECT_EQ(desktop.ConfiguredHostFilesFolder().value, "");
 
   const std::uint64_t start = desktop.Milliseconds();
   desktop.Sleep(300);

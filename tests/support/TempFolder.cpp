@@ -5,6 +5,7 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <iterator>
 #include <stdexcept>
 
@@ -39,7 +40,10 @@ void TempFolder::Write(const std::string& name, const std::string& bytes) const 
 std::string ReadBytes(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   if (!in) throw std::runtime_error("cannot read " + path);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  // In one read: a character at a time takes seconds for a list of 64 MB.
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  return std::move(bytes).str();
 }
 
 std::string TempFolder::Read(const std::string& name) const { return ReadBytes(PathOf(name)); }

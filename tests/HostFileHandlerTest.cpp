@@ -101,6 +101,10 @@ std::vector<RewriteCase> RewriteCases() {
                    "\xEF\xBB\xBF"
                    "10.0.0.1 example.com\r\nx\r\n",
                    "example.com", "\xEF\xBB\xBF#10.0.0.1 example.com\r\nx\r\n"},
+       RewriteCase{"Utf8MarkLongerThanAPiece",
+                   "\xEF\xBB\xBF"
+                   "1.1.1.1 x",
+                   "x", "\xEF\xBB\xBF#1.1.1.1 x\r\n", 2},
        RewriteCase{"Utf8MarkIsNoPartOfTheLine",
                    "\xEF\xBB\xBF\r\n1.1.1.1 x\r\n\xEF\xBB\xBF"
                    "1.1.1.1 x\r\n",

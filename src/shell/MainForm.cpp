@@ -101,7 +101,9 @@ bool MainForm::Pause(unsigned milliseconds) {
     const ULONGLONG now = ::GetTickCount64();
     if (cancelled_) return false;
     if (now >= end) return true;
-    ::MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>(end - now), QS_ALLINPUT,
+    // No handle to wait for, only the messages; the array is not read.
+    HANDLE none = nullptr;
+    ::MsgWaitForMultipleObjectsEx(0, &none, static_cast<DWORD>(end - now), QS_ALLINPUT,
                                   MWMO_INPUTAVAILABLE);
   }
 }

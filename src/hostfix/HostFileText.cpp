@@ -83,8 +83,10 @@ std::vector<std::string> AddressesNaming(std::string_view text, std::string_view
       }
     }
     done = end;
-    if (nextLower < end) nextLower = text.find(lower, end);
-    if (nextUpper < end) nextUpper = text.find(upper, end);
+    // Past the line, and past the marker even where it is a line end itself.
+    const std::size_t from = std::max(end, at + 1);
+    if (nextLower < from) nextLower = text.find(lower, from);
+    if (nextUpper < from) nextUpper = text.find(upper, from);
   }
 }
 

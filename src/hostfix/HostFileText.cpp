@@ -62,10 +62,11 @@ Naming NamesHost(std::string_view line, std::string_view host) {
 std::vector<std::string> AddressesNaming(std::string_view text, std::string_view host) {
   std::vector<std::string> addresses;
   const char lower = RarestByte(host);
-  const char upper = lower >= 'a' && lower <= 'z' ? static_cast<char>(lower - 32) : lower;
+  const char upper = AsciiUpper(lower);
   constexpr std::string_view kLineEnds = "\r\n";
   std::size_t nextLower = text.find(lower);
-  std::size_t nextUpper = text.find(upper);
+  // A marker that is no letter is looked for once.
+  std::size_t nextUpper = upper != lower ? text.find(upper) : std::string_view::npos;
   std::size_t done = 0;  // where the line after the last one looked at starts
   for (;;) {
     const std::size_t at = std::min(nextLower, nextUpper);
@@ -114,9 +115,7 @@ std::size_t Commonness(char byte) {
 }  // namespace
 
 LineCursor::LineCursor(std::string_view text, char marker)
-    : text_(text),
-      lower_(AsciiLower(marker)),
-      upper_(lower_ >= 'a' && lower_ <= 'z' ? static_cast<char>(lower_ - 32) : lower_) {}
+    : text_(text), lower_(AsciiLower(marker)), upper_(AsciiUpper(lower_)) {}
 
 char RarestByte(std::string_view host) {
   char rarest = host.empty() ? '\0' : AsciiLower(host[0]);

@@ -249,9 +249,10 @@ INSTANTIATE_TEST_SUITE_P(
                         "close"}}),
                 kUntouched},
         // Where the desktop shell opens nothing (no browser registered, Explorer restarting,
-        // hung, or none, as on Server Core), it is asked once more and then nothing is started
-        // from here, where it would have administrator rights. The name in another alphabet
-        // is opened and searched for in its ASCII form; the message gives it as typed.
+        // hung, or none, as on Server Core), it is asked twice more, a second apart, and then
+        // nothing is started from here, where it would have administrator rights. The name in
+        // another alphabet is opened and searched for in its ASCII form; the message gives it
+        // as typed.
         FixCase{"WithoutADesktopShellTheBrowserIsNotStarted",
                 [](Machine& m) {
                   m.desktop.hasShell = false;
@@ -259,7 +260,8 @@ INSTANTIATE_TEST_SUITE_P(
                 },
                 kCyrillicAddress,
                 Steps({kUpToTheHostFiles, Waited("xn--e1afmkfd.com"),
-                       {"open http://xn--e1afmkfd.com/ | maximized | declined",
+                       {"open http://xn--e1afmkfd.com/ | maximized | declined", "sleep 1000",
+                        "open http://xn--e1afmkfd.com/ | maximized | declined", "sleep 1000",
                         "open http://xn--e1afmkfd.com/ | maximized | declined",
                         "message Veltrim could not open the page for you: the Windows desktop did "
                         "not start the browser.\r\n\r\nThe host files have been repaired. Open " +

@@ -29,9 +29,13 @@ std::string OpenItYourself(const std::string& address) {
 // run as administrator too. So only the desktop shell opens it, and where the shell will not,
 // the user is told to open the page themselves.
 void OpenPage(platform::Desktop& desktop, const std::string& url, const std::string& address) {
-  // Asked twice, from scratch: Explorer may be restarting.
-  for (int attempt = 0; attempt < 2; ++attempt) {
+  // Asked three times, a second apart, each time from scratch: Explorer may be restarting, or
+  // still coming up, which takes a moment.
+  constexpr int kAttempts = 3;
+  for (int attempt = 1;; ++attempt) {
     if (desktop.OpenThroughShell(url, WindowState::MaximizedFocused)) return;
+    if (attempt == kAttempts) break;
+    desktop.Sleep(1000);
   }
   throw std::runtime_error(
       "Veltrim could not open the page for you: the Windows desktop did not start the "

@@ -107,12 +107,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   FaultyFileSystem faulty(platform, fault);
   // Pieces of 1 to 40 bytes, so that small files reach the writer's piece bounds too.
   veltrim::hostfix::HostFileHandler handler(faulty, 1 + size % 40);
-  const bool leftAlone =
-      veltrim::hostfix::IsUtf16(contents) || !AnyLineNames(LinesOf(contents), domain);
   // The other program writes only once a repair is on its way to the rename; the repair then
-  // starts over from what it wrote.
-  const bool changed = fault == Fault::ChangedDuringWait && !leftAlone;
+  // starts over from what it wrote, and decides anew from that alone. Its line may join a last
+  // line that had no end, so that nothing there names the host any more.
+  const auto nothingToRepair = [&](const std::string& file) {
+    return veltrim::hostfix::IsUtf16(file) || !AnyLineNames(LinesOf(file), domain);
+  };
+  const bool changed = fault == Fault::ChangedDuringWait && !nothingToRepair(contents);
   const std::string theirs = changed ? contents + veltrim::testing::kOtherProgramsLine : contents;
+  const bool leftAlone = nothingToRepair(theirs);
   const std::vector<std::string> lines = LinesOf(theirs);
 
   bool failed = false;

@@ -9,20 +9,33 @@
 #include <string>
 #include <vector>
 
+#include "IpAddress.h"
+
 namespace veltrim::platform {
 
 enum class WindowState { Hidden, MaximizedFocused };
 enum class MessageButtons { Ok, YesNo };
 enum class MessageAnswer { Ok, Yes, No };
 
-// A look-up of a host name through the system's resolver, which runs on its own; one that
-// never comes back is abandoned with the object.
+// What a look-up of a host name came to.
+enum class LookUpOutcome {
+  Addresses,        // the name has these addresses
+  NoSuchName,       // the name is unknown, or has no address
+  CannotAnswerNow,  // the resolver or name server could not be asked, or gave no answer in time
+};
+
+struct LookUpAnswer {
+  LookUpOutcome outcome = LookUpOutcome::CannotAnswerNow;
+  std::vector<IpAddress> addresses;  // none unless the outcome is Addresses
+};
+
+// A look-up of a host name that runs on its own; one that never comes back is abandoned with
+// the object.
 class NameLookUp {
  public:
   virtual ~NameLookUp() = default;
-  // Nothing while it runs; then the addresses it answered ("10.0.0.1", "::1"), none where the
-  // name is unknown or the resolver could not be asked (no network).
-  virtual std::optional<std::vector<std::string>> Answer() = 0;
+  // Nothing while it runs; then its answer, the same every time it is asked.
+  virtual std::optional<LookUpAnswer> Answer() = 0;
 };
 
 struct ConfiguredFolder {
@@ -49,8 +62,13 @@ class Desktop {
   virtual void Sleep(unsigned milliseconds) = 0;
   // A clock that counts milliseconds and never goes back.
   virtual std::uint64_t Milliseconds() = 0;
-  // Starts looking `host` up as any program on the system would, and returns at once.
+  // Starts looking `host` up as any program on the system would (the resolver with its cache
+  // and the host files), and returns at once.
   virtual std::unique_ptr<NameLookUp> StartLookUp(const std::string& host) = 0;
+  // Starts asking the network's name servers directly for the addresses of `host` (A and AAAA
+  // records), past the resolver's cache and the host files, and returns at once. It answers
+  // CannotAnswerNow when no answer comes within a bound of its own.
+  virtual std::unique_ptr<NameLookUp> StartNetworkQuery(const std::string& host) = 0;
 
   // Starts `program` from this process, with `commandLine` as its whole command line and
   // `folder` as its current folder, and returns at once. It inherits this process's rights, so

@@ -1,0 +1,25 @@
+// Numeric addresses as the system reads them, compared as addresses rather than as text: "::0"
+// and "::" are one address, and so are "::ffff:10.0.0.1" and "10.0.0.1".
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace veltrim::platform {
+
+struct IpAddress {
+  // 4 bytes for IPv4, 16 for IPv6, in network order; an IPv4-mapped IPv6 address is kept as
+  // its IPv4 address, which the resolver may answer for the same line.
+  std::string bytes;
+  friend bool operator==(const IpAddress& a, const IpAddress& b) { return a.bytes == b.bytes; }
+  friend bool operator!=(const IpAddress& a, const IpAddress& b) { return !(a == b); }
+};
+
+// The address written as `text` ("10.0.0.1", "::0", "fe80::1"), as the system's own parser
+// reads it; nothing for any other text.
+std::optional<IpAddress> ParseIpAddress(const std::string& text);
+
+// The address in the system's usual text for it ("0.0.0.0", "::").
+std::string IpAddressText(const IpAddress& address);
+
+}  // namespace veltrim::platform

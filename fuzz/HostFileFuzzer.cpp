@@ -127,8 +127,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     failed = true;
   }
   Check(platform.files.size() == 1, "no temporary file is left behind");
-  Check(handler.RepairedAddresses().empty() == (failed || leftAlone),
-        "the addresses of repaired lines are given for a rewritten file alone");
+  Check(handler.RepairedNames().empty() == (failed || leftAlone),
+        "the names of repaired lines are given for a rewritten file alone");
   if (failed || leftAlone) {
     Check(platform.files[kPath] == theirs,
           "a file that is not repaired stays byte for byte, as the other program left it");

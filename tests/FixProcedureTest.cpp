@@ -33,7 +33,20 @@ const Files kUntouched = {{kHostsPath, kHosts}, {kLmHostsPath, kLmHosts}};
 const Files kRepaired = {{kHostsPath, "127.0.0.1 localhost\r\n#10.0.0.1 www.example.com\r\n"},
                          {kLmHostsPath, "#10.0.0.2 EXAMPLE.COM #PRE\r\n10.0.0.3 other\r\n"}};
 
-using Reply = std::optional<std::vector<std::string>>;
+using platform::LookUpAnswer;
+using platform::LookUpOutcome;
+// Nothing: the look-up never comes back.
+using Reply = std::optional<LookUpAnswer>;
+
+LookUpAnswer Gives(std::initializer_list<const char*> texts) {
+  LookUpAnswer answer{LookUpOutcome::Addresses, {}};
+  for (const char* text : texts) answer.addresses.push_back(*platform::ParseIpAddress(text));
+  return answer;
+}
+const LookUpAnswer kNoSuchName{LookUpOutcome::NoSuchName, {}};
+const LookUpAnswer kTryAgain{LookUpOutcome::CannotAnswerNow, {}};
+// The address that the name servers give every name, unless a case says otherwise.
+const LookUpAnswer kReal = Gives({"192.0.2.7"});
 
 // A look-up that answers what it was given at once; nothing, never.
 struct GivenLookUp final : platform::NameLookUp {
@@ -59,11 +72,15 @@ class RecordingDesktop final : public platform::Desktop {
     log_.push_back("sleep " + std::to_string(milliseconds));
   }
   std::uint64_t Milliseconds() override { return clock; }
-  // The look-ups answer in turn as `answers` say, the last of them for good.
+  // The resolver answers a name in turn as `resolver` says, the last for good.
   std::unique_ptr<platform::NameLookUp> StartLookUp(const std::string& host) override {
     log_.push_back("look up " + host + " at " + std::to_string(clock));
-    const std::size_t turn = std::min(lookUps++, answers.size() - 1);
-    return std::make_unique<GivenLookUp>(answers[turn]);
+    const std::vector<Reply>& replies = resolver.count(host) != 0 ? resolver[host] : real_;
+    return std::make_unique<GivenLookUp>(replies[std::min(turns_[host]++, replies.size() - 1)]);
+  }
+  std::unique_ptr<platform::NameLookUp> StartNetworkQuery(const std::string& host) override {
+    log_.push_back("ask network " + host);
+    return std::make_unique<GivenLookUp>(network.count(host) != 0 ? network[host] : kReal);
   }
   void StartProgram(const std::string& program, const std::string& commandLine,
                     const std::string& folder, WindowState state) override {
@@ -86,12 +103,13 @@ class RecordingDesktop final : public platform::Desktop {
   std::string localFolder = configuredFolder;
   MessageAnswer answer = MessageAnswer::Yes;
   bool hasShell = true;
-  // No such name, or no network: the wait ends at the first answer.
-  std::vector<Reply> answers = {std::vector<std::string>{}};
-  std::size_t lookUps = 0;
+  std::map<std::string, std::vector<Reply>> resolver;
+  std::map<std::string, Reply> network;
   std::uint64_t clock = 0;
 
  private:
+  const std::vector<Reply> real_ = {kReal};
+  std::map<std::string, std::size_t> turns_;
   static std::string StateName(WindowState state) {
     return state == WindowState::Hidden ? " | hidden" : " | maximized";
   }
@@ -106,12 +124,14 @@ struct Machine final : FixView {
   void SetProgressItem(const std::string& caption) override {
     log.push_back("progress " + caption);
   }
+  void ShowWaited(unsigned) override {}
   void TakeFocus() override { log.push_back("focus"); }
-  // Cancel is pressed at `cancelAt`.
-  bool Pause(unsigned milliseconds) override {
-    if (desktop.clock >= cancelAt) return false;
+  // Cancel is pressed at `cancelAt`, the window closed at `closeAt`.
+  Paused Pause(unsigned milliseconds) override {
+    if (desktop.clock >= closeAt) return Paused::Closed;
+    if (desktop.clock >= cancelAt) return Paused::Cancelled;
     desktop.clock += milliseconds;
-    return true;
+    return Paused::Through;
   }
   void AskAgain() override { log.push_back("ask again"); }
   void Close() override { log.push_back("close"); }
@@ -121,6 +141,7 @@ struct Machine final : FixView {
   RecordingDesktop desktop{log};
   std::string typed;
   std::uint64_t cancelAt = UINT64_MAX;
+  std::uint64_t closeAt = UINT64_MAX;
 };
 
 Log Steps(std::initializer_list<Log> parts) {
@@ -134,16 +155,22 @@ const Log kUpToTheHostFiles = {"working state", "progress Flushing DNS",
                                    "\\ipconfig.exe\" /flushdns | in " + kSystem + " | hidden",
                                "progress Clearing Hosts"};
 
-// After a repair, the resolver is asked for `host` at these times until it answers without a
-// repaired line's address.
-Log Waited(const std::string& host, std::initializer_list<int> times = {0}) {
+// After a repair: the network's name servers are asked for each name, then the resolver at 0,
+// and again as `later` says ("name at ms"), until it answers each without its old addresses.
+Log Waited(std::initializer_list<std::string> names,
+           std::initializer_list<std::string> later = {}) {
   Log log = {"progress Waiting for DNS"};
-  for (int at : times) log.push_back("look up " + host + " at " + std::to_string(at));
+  for (const std::string& name : names) log.push_back("ask network " + name);
+  for (const std::string& name : names) log.push_back("look up " + name + " at 0");
+  for (const std::string& at : later) log.push_back("look up " + at);
   log.push_back("progress Completed");
   return log;
 }
 
-const Log kUpToTheBrowser = Steps({kUpToTheHostFiles, Waited("www.example.com")});
+// The page's host and its other name, both repaired.
+#define PAGE_NAMES "www.example.com", "example.com"
+#define DOMAIN_NAMES "example.com", "www.example.com"
+const Log kUpToTheBrowser = Steps({kUpToTheHostFiles, Waited({PAGE_NAMES})});
 
 Log Opened(const std::string& url, const std::string& after = "") {
   return {"open " + url + " | maximized" + after};
@@ -158,9 +185,27 @@ Log Ending(const std::string& answer) {
 }
 
 const std::string kYes = "The correction will remain within the system.";
+const std::string kNotYetRead =
+    "Windows had not yet read the repaired host files when the page opened, so it may still "
+    "have gone to the old address. The host files stay repaired: reload the page in a few "
+    "minutes.";
+const std::string kReactivate =
+    "\r\n\r\nYou may now reactivate any web acceleration software that you use. [OK]";
+
+// The network's own name server answers 0.0.0.0 for the page's host.
+Log Blocked(const std::string& host, const std::string& files) {
+  return {"message The network blocks " + host +
+              ": its name server answers 0.0.0.0 for it, as a blocking list does, so the page "
+              "cannot load on this network.\r\n\r\n" +
+              files +
+              " Ask whoever runs the network (a router, a blocking program or your company) to "
+              "allow " +
+              host + "." + kReactivate,
+          "close"};
+}
 const Log kRefused = {"message Invalid web address [OK]", "ask again"};
 const std::string kPage = "http://www.example.com/page";
-const std::vector<std::string> kOld = {"10.0.0.2"};
+const LookUpAnswer kOld = Gives({"10.0.0.2"});
 
 struct FixCase {
   const char* name;
@@ -200,12 +245,13 @@ INSTANTIATE_TEST_SUITE_P(
         // The repair stays: the page may not have loaded for another reason.
         FixCase{"AnsweredNo", [](Machine& m) { m.desktop.answer = MessageAnswer::No; },
                 "example.com",
-                Steps({kUpToTheHostFiles, Waited("example.com"), Opened("http://example.com"),
+                Steps({kUpToTheHostFiles, Waited({DOMAIN_NAMES}), Opened("http://example.com"),
                        Ending("The problem is not DNS related.")}),
                 kRepaired},
-        // Nothing names the host: no file is rewritten, and there is nothing to wait for.
+        // Nothing names the host: no file is rewritten, and there is nothing to wait for; the
+        // network's own answer is looked at all the same.
         FixCase{"NothingToRepair", [](Machine&) {}, "www.example.net/",
-                Steps({kUpToTheHostFiles, {"progress Completed"},
+                Steps({kUpToTheHostFiles, {"ask network www.example.net", "progress Completed"},
                        Opened("http://www.example.net/"), Ending(kYes)}),
                 kUntouched},
         // The resolver still answers with a repaired line's address (lmhosts' here) while it
@@ -213,31 +259,136 @@ INSTANTIATE_TEST_SUITE_P(
         FixCase{"OldAddressThreeTimesThenANewOne",
                 [](Machine& m) {
                   m.files.files.erase(kHostsPath);
-                  m.desktop.answers = {kOld, kOld, kOld, std::vector<std::string>{"192.0.2.7"}};
+                  m.desktop.resolver["example.com"] = {kOld, kOld, kOld, kReal};
                 },
                 kPage,
-                Steps({kUpToTheHostFiles, Waited("www.example.com", {0, 250, 500, 750}),
+                Steps({kUpToTheHostFiles,
+                       Waited({PAGE_NAMES},
+                              {"example.com at 250", "example.com at 500", "example.com at 750"}),
                        Opened(kPage, " after 750 ms"), Ending(kYes)}),
                 Files{{kLmHostsPath, kRepaired.at(kLmHostsPath)}}},
-        // A look-up that never comes back is waited for two minutes at most.
-        FixCase{"ResolverThatNeverAnswers",
-                [](Machine& m) { m.desktop.answers = {std::nullopt}; }, kPage,
-                Steps({kUpToTheHostFiles, Waited("www.example.com"),
-                       Opened(kPage, " after 120000 ms"), Ending(kYes)}),
-                kRepaired},
-        FixCase{"CancelEndsTheWait",
+        // While it reads a long list, the resolver cannot answer: that is no answer.
+        FixCase{"TryAgainThreeTimesThenAnAnswer",
                 [](Machine& m) {
-                  m.desktop.answers = {kOld};
-                  m.cancelAt = 300;
+                  m.desktop.resolver["www.example.com"] = {kTryAgain, kTryAgain, kTryAgain, kReal};
                 },
                 kPage,
-                Steps({kUpToTheHostFiles, Waited("www.example.com", {0, 250}),
-                       Opened(kPage, " after 300 ms"), Ending(kYes)}),
+                Steps({kUpToTheHostFiles,
+                       Waited({PAGE_NAMES}, {"www.example.com at 250", "www.example.com at 500",
+                                             "www.example.com at 750"}),
+                       Opened(kPage, " after 750 ms"), Ending(kYes)}),
+                kRepaired},
+        // "No such name" counts only when it holds a second later.
+        FixCase{"NoSuchNameOnceThenAnOldAnswer",
+                [](Machine& m) {
+                  m.desktop.resolver["example.com"] = {kNoSuchName, kOld, kReal};
+                },
+                kPage,
+                Steps({kUpToTheHostFiles,
+                       Waited({PAGE_NAMES}, {"example.com at 1000", "example.com at 1250"}),
+                       Opened(kPage, " after 1250 ms"), Ending(kYes)}),
+                kRepaired},
+        FixCase{"NoSuchNameTwiceInARow",
+                [](Machine& m) { m.desktop.resolver["example.com"] = {kNoSuchName}; }, kPage,
+                Steps({kUpToTheHostFiles, Waited({PAGE_NAMES}, {"example.com at 1000"}),
+                       Opened(kPage, " after 1000 ms"), Ending(kYes)}),
+                kRepaired},
+        // A page at example.com may send the browser on to www.example.com.
+        FixCase{"HostConfirmedWhileWwwStillAnswersOld",
+                [](Machine& m) {
+                  m.desktop.resolver["www.example.com"] = {Gives({"10.0.0.1"}), Gives({"10.0.0.1"}),
+                                                           kReal};
+                },
+                "example.com",
+                Steps({kUpToTheHostFiles,
+                       Waited({DOMAIN_NAMES}, {"www.example.com at 250", "www.example.com at 500"}),
+                       Opened("http://example.com", " after 500 ms"), Ending(kYes)}),
+                kRepaired},
+        // A line that pinned a name to the address that the name servers give it too: that
+        // answer is no sign of the old file, and there is nothing to wait for.
+        FixCase{"PinnedRealAddressThatDnsGivesToo",
+                [](Machine& m) {
+                  m.files.files[kHostsPath] += "198.51.100.7 static.example.com\r\n";
+                  m.desktop.resolver["static.example.com"] = {Gives({"198.51.100.7"})};
+                  m.desktop.network["static.example.com"] = Gives({"198.51.100.7"});
+                },
+                "example.com",
+                Steps({kUpToTheHostFiles, Waited({DOMAIN_NAMES, "static.example.com"}),
+                       Opened("http://example.com"), Ending(kYes)}),
+                Files{{kHostsPath, kRepaired.at(kHostsPath) + "#198.51.100.7 static.example.com\r\n"},
+                      {kLmHostsPath, kRepaired.at(kLmHostsPath)}}},
+        // Addresses are compared as addresses: "::" is the line's "::0".
+        FixCase{"AnsweredAsTheLinesAddressWrittenOtherwise",
+                [](Machine& m) {
+                  m.files.files = {{kHostsPath, "::0 www.example.com\r\n"}};
+                  m.desktop.resolver["www.example.com"] = {Gives({"::"}), Gives({"::"}), kReal};
+                },
+                kPage,
+                Steps({kUpToTheHostFiles,
+                       Waited({"www.example.com"},
+                              {"www.example.com at 250", "www.example.com at 500"}),
+                       Opened(kPage, " after 500 ms"), Ending(kYes)}),
+                Files{{kHostsPath, "#::0 www.example.com\r\n"}}},
+        // A blocker of the network's own answers as a blocking list does: the page cannot
+        // load, and the user is told why, whether or not a line of the files named it.
+        FixCase{"NetworkBlocksTheHost",
+                [](Machine& m) { m.desktop.network["www.example.com"] = Gives({"0.0.0.0", "::"}); },
+                kPage,
+                Steps({kUpToTheHostFiles,
+                       {"progress Waiting for DNS", "ask network www.example.com",
+                        "ask network example.com"},
+                       Blocked("www.example.com",
+                               "The host files have been repaired where they named it.")}),
+                kRepaired},
+        FixCase{"NetworkBlocksAHostNoLineNamed",
+                [](Machine& m) { m.desktop.network["www.example.net"] = Gives({"0.0.0.0"}); },
+                "www.example.net",
+                Steps({kUpToTheHostFiles, {"ask network www.example.net"},
+                       Blocked("www.example.net",
+                               "No line of the host files named it, so they were left as they "
+                               "were.")}),
+                kUntouched},
+        // A look-up that never comes back is waited for five minutes at most; the page then
+        // opens, but No cannot rule the host files out.
+        FixCase{"BoundReachedThenNo",
+                [](Machine& m) {
+                  m.desktop.resolver["www.example.com"] = {std::nullopt};
+                  m.desktop.answer = MessageAnswer::No;
+                },
+                kPage,
+                Steps({kUpToTheHostFiles, Waited({PAGE_NAMES}),
+                       Opened(kPage, " after 300000 ms"), Ending(kNotYetRead)}),
+                kRepaired},
+        FixCase{"CancelThenNo",
+                [](Machine& m) {
+                  m.desktop.resolver["example.com"] = {kOld};
+                  m.cancelAt = 300;
+                  m.desktop.answer = MessageAnswer::No;
+                },
+                kPage,
+                Steps({kUpToTheHostFiles, Waited({PAGE_NAMES}, {"example.com at 250"}),
+                       Opened(kPage, " after 300 ms"), Ending(kNotYetRead)}),
+                kRepaired},
+        // Closing means stop: no page, no question, the files staying repaired.
+        FixCase{"ClosedDuringTheWait",
+                [](Machine& m) {
+                  m.desktop.resolver["example.com"] = {kOld};
+                  m.closeAt = 300;
+                },
+                kPage,
+                Steps({kUpToTheHostFiles,
+                       {"progress Waiting for DNS", "ask network www.example.com",
+                        "ask network example.com", "look up www.example.com at 0",
+                        "look up example.com at 0", "look up example.com at 250",
+                        "message The host files have been repaired. Windows had not yet read "
+                        "them: the page may load once it has, in a few minutes." +
+                            kReactivate,
+                        "close"}}),
                 kRepaired},
         FixCase{"MissingLmHostsIsSkipped", [](Machine& m) { m.files.files.erase(kLmHostsPath); },
                 "example.com",
-                Steps({kUpToTheHostFiles, Waited("example.com"), Opened("http://example.com"),
-                       Ending(kYes)}),
+                Steps({kUpToTheHostFiles, Waited({"example.com", "www.example.com"}),
+                       Opened("http://example.com"), Ending(kYes)}),
                 Files{{kHostsPath, kRepaired.at(kHostsPath)}}},
         // A host file that cannot be repaired is reported instead of "Completed".
         FixCase{"LinkedHostsStopsBeforeTheBrowser",
@@ -259,7 +410,7 @@ INSTANTIATE_TEST_SUITE_P(
                   m.files.files[kHostsPath] += "10.0.0.9 xn--e1afmkfd.com\r\n";
                 },
                 kCyrillicAddress,
-                Steps({kUpToTheHostFiles, Waited("xn--e1afmkfd.com"),
+                Steps({kUpToTheHostFiles, Waited({"xn--e1afmkfd.com"}),
                        {"open http://xn--e1afmkfd.com/ | maximized | declined", "sleep 1000",
                         "open http://xn--e1afmkfd.com/ | maximized | declined", "sleep 1000",
                         "open http://xn--e1afmkfd.com/ | maximized | declined",
@@ -273,7 +424,7 @@ INSTANTIATE_TEST_SUITE_P(
         // the browser gets the pasted address, the resolver is asked for its host.
         FixCase{"PastedAfterThePrefill", [](Machine&) {},
                 "http://https://WWW.Example.com:8443/a b?c#d\r\n",
-                Steps({kUpToTheHostFiles, Waited("WWW.Example.com"),
+                Steps({kUpToTheHostFiles, Waited({"WWW.Example.com", "Example.com"}),
                        Opened("https://WWW.Example.com:8443/a%20b?c#d"), Ending(kYes)}),
                 kRepaired},
         // The host files are repaired where the resolver is set to read them, if that is a
@@ -284,8 +435,8 @@ INSTANTIATE_TEST_SUITE_P(
                   m.files.files[kElsewhere + "\\hosts"] = kHosts;
                 },
                 "example.com",
-                Steps({kUpToTheHostFiles, Waited("example.com"), Opened("http://example.com"),
-                       Ending(kYes)}),
+                Steps({kUpToTheHostFiles, Waited({"example.com", "www.example.com"}),
+                       Opened("http://example.com"), Ending(kYes)}),
                 Files{{kElsewhere + "\\hosts", kRepaired.at(kHostsPath)},
                       {kHostsPath, kHosts},
                       {kLmHostsPath, kLmHosts}}},
@@ -316,7 +467,9 @@ INSTANTIATE_TEST_SUITE_P(
         FixCase{"NoHost", [](Machine&) {}, "http://", kRefused, kUntouched},
         FixCase{"IpAddress", [](Machine&) {}, "https://127.0.0.1/", kRefused, kUntouched},
         FixCase{"NoWebAddress", [](Machine&) {}, "file://example.com/x.exe", kRefused,
-                kUntouched}),
+                kUntouched},
+        FixCase{"Localhost", [](Machine&) {}, "http://localhost:3000/", kRefused, kUntouched},
+        FixCase{"UnderLocalhost", [](Machine&) {}, "app.localhost", kRefused, kUntouched}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // The host files' folder is the one the system is set to name, if that is an absolute path to a

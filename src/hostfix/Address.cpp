@@ -42,36 +42,11 @@ bool IsIpv4Address(std::string_view host) {
   return !label.empty() && label.find_first_not_of("0123456789") == std::string_view::npos;
 }
 
-// A name with a blank or control character in it can stand on no host file line, whose names
-// are separated by blanks.
-bool HasBlankOrControl(std::string_view host) {
-  for (char c : host) {
-    if (static_cast<unsigned char>(c) <= 0x20 || c == 0x7F) return true;
-  }
-  return false;
-}
-
 bool IsAscii(std::string_view text) {
   for (char c : text) {
     if (static_cast<unsigned char>(c) >= 0x80) return false;
   }
   return true;
-}
-
-std::optional<std::string> HostOf(std::string_view address) {
-  address.remove_prefix(SchemeLength(address));
-  std::string_view host = address.substr(0, address.find_first_of("/\\?#"));
-  host.remove_prefix(host.rfind('@') + 1);            // user and password
-  if (host.substr(0, 1) == "[") return std::nullopt;  // an IPv6 address
-  host = host.substr(0, host.find(':'));              // the port
-  if (host.substr(host.empty() ? 0 : host.size() - 1) == ".") host.remove_suffix(1);
-  // The page's other names are repaired too; but "www.com" is not reduced to a top-level name.
-  if (StartsWithIgnoringCase(host, "www.") && host.find('.', 4) != std::string_view::npos) {
-    host.remove_prefix(4);
-  }
-  if (host.empty() || HasBlankOrControl(host) || IsIpv4Address(host)) return std::nullopt;
-  if (IsAscii(host)) return std::string(host);
-  return platform::ToAsciiHostName(std::string(host));
 }
 
 bool IsHexDigit(char c) { return IsDigit(c) || (AsciiLower(c) >= 'a' && AsciiLower(c) <= 'f'); }
@@ -112,16 +87,35 @@ std::string Encoded(std::string_view rest) {
   return out;
 }
 
+// The address as the user meant it: without the blanks and line breaks around it, and without
+// the box's own "http://" in front of a pasted address with a scheme of its own.
+std::string_view AsTyped(std::string_view typed) {
+  std::string_view address = Trimmed(typed);
+  const std::size_t prefill = std::string_view(kAddressPrefill).size();
+  if (address.substr(0, prefill) == kAddressPrefill && SchemeLength(address.substr(prefill)) > 0) {
+    address.remove_prefix(prefill);
+  }
+  return address;
+}
+
+bool IsLocalhost(std::string_view host) {
+  constexpr std::string_view kLocalhost = "localhost";
+  return EqualIgnoringCase(host, kLocalhost) ||
+         (host.size() > kLocalhost.size() &&
+          EqualIgnoringCase(host.substr(host.size() - kLocalhost.size() - 1), ".localhost"));
+}
+
 }  // namespace
 
-std::optional<Page> PageToOpen(std::string_view typed) {
-  const std::string address = AddressForBrowser(typed);
-  std::string_view rest = address;
-  std::string url = "http://";
+std::optional<PageAddress> ReadAddress(std::string_view typed) {
+  PageAddress page;
+  page.asTyped = AsTyped(typed);
+  std::string_view rest = page.asTyped;
+  page.url = "http://";
   if (const std::size_t schemeLength = SchemeLength(rest); schemeLength > 0) {
     const std::string_view scheme = rest.substr(0, schemeLength - 3);
     if (EqualIgnoringCase(scheme, "https")) {
-      url = "https://";
+      page.url = "https://";
     } else if (!EqualIgnoringCase(scheme, "http")) {
       return std::nullopt;
     }
@@ -138,27 +132,28 @@ std::optional<Page> PageToOpen(std::string_view typed) {
       (!port.empty() && std::stoul(std::string(port)) > 65535)) {
     return std::nullopt;
   }
-  std::optional<std::string> host =
+  const std::optional<std::string> ascii =
       IsAscii(name) ? std::string(name) : platform::ToAsciiHostName(std::string(name));
-  if (!host || !IsHostName(*host)) return std::nullopt;
-  url += *host;
-  if (!port.empty()) url += ":" + std::string(port);
-  url += Encoded(rest);
-  if (host->back() == '.') host->pop_back();
-  return Page{url, *host};
-}
+  if (!ascii || !IsHostName(*ascii)) return std::nullopt;
+  page.url += *ascii;
+  if (!port.empty()) page.url += ":" + std::string(port);
+  page.url += Encoded(rest);
 
-std::string AddressForBrowser(std::string_view typed) {
-  std::string_view address = Trimmed(typed);
-  const std::size_t prefill = std::string_view(kAddressPrefill).size();
-  if (address.substr(0, prefill) == kAddressPrefill && SchemeLength(address.substr(prefill)) > 0) {
-    address.remove_prefix(prefill);
+  std::string_view host = *ascii;
+  if (host.back() == '.') host.remove_suffix(1);
+  if (host.empty() || IsIpv4Address(host) || IsLocalhost(host)) return std::nullopt;
+  page.host = host;
+  // "www.com" is not reduced to a top-level name.
+  if (StartsWithIgnoringCase(host, "www.") && host.find('.', 4) != std::string_view::npos) {
+    host.remove_prefix(4);
   }
-  return std::string(address);
+  page.Domain = host;
+  return page;
 }
 
 std::string ExtractDomain(std::string& Address) {
-  Address = HostOf(AddressForBrowser(Address)).value_or(std::string());
+  const std::optional<PageAddress> page = ReadAddress(Address);
+  Address = page ? page->Domain : std::string();
   return Address;
 }
 

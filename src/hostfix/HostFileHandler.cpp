@@ -78,7 +78,7 @@ void HostFileHandler::ProcessFile(const std::string& FilePath, const std::string
   FilePath_ = FilePath;
   Domain_ = Domain;
   rewritten_ = false;
-  repairedAddresses_.clear();
+  repairedNames_.clear();
   // What the last repair read is needed for its undo alone, which this call ends either way.
   LineBuffer_ = std::string();
   if (!IsPresent()) return;
@@ -93,13 +93,13 @@ void HostFileHandler::ProcessFile(const std::string& FilePath, const std::string
     if (IsUtf16(contents)) return;
     // A file with nothing to repair is left as it is: rewriting a long list would only make the
     // system's resolver read it all again.
-    std::vector<std::string> addresses = AddressesNaming(contents, Domain_);
-    if (addresses.empty()) return;
+    std::vector<RepairedName> names = NamesRepaired(contents, Domain_);
+    if (names.empty()) return;
     LineBuffer_ = std::move(contents);
 
     if (WritePass(true, LineBuffer_)) {
       rewritten_ = true;
-      repairedAddresses_ = std::move(addresses);
+      repairedNames_ = std::move(names);
       return;
     }
     if (attempt == kAttempts) {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "FileSystem.h"
+#include "HostFileText.h"
 
 namespace veltrim::hostfix {
 
@@ -37,9 +38,9 @@ class HostFileHandler {
   // names the host is not touched. Throws, leaving the file unchanged, when it cannot be
   // repaired.
   void ProcessFile(const std::string& FilePath, const std::string& Domain);
-  // The addresses that the lines commented out by the last ProcessFile gave the host: none
-  // when it rewrote nothing.
-  const std::vector<std::string>& RepairedAddresses() const { return repairedAddresses_; }
+  // The names of the lines commented out by the last ProcessFile, with the addresses those
+  // lines gave them: none when it rewrote nothing.
+  const std::vector<RepairedName>& RepairedNames() const { return repairedNames_; }
 
  private:
   bool IsPresent() const;
@@ -62,7 +63,7 @@ class HostFileHandler {
   std::string Domain_;
   // Whether the last ProcessFile rewrote the file, and so what RestoreFile may undo.
   bool rewritten_ = false;
-  std::vector<std::string> repairedAddresses_;
+  std::vector<RepairedName> repairedNames_;
 };
 
 }  // namespace veltrim::hostfix

@@ -1,6 +1,8 @@
 #include "HostFileText.h"
 
 #include <algorithm>
+#include <optional>
+#include <string>
 
 #include "AsciiText.h"
 
@@ -59,8 +61,27 @@ Naming NamesHost(std::string_view line, std::string_view host) {
   return !some ? Naming::None : all ? Naming::All : Naming::Some;
 }
 
-std::vector<std::string> AddressesNaming(std::string_view text, std::string_view host) {
-  std::vector<std::string> addresses;
+bool IsBlockingAddress(const platform::IpAddress& address) {
+  const std::string& bytes = address.bytes;
+  if (bytes.size() == 4) return bytes == std::string(4, '\0') || bytes[0] == 127;
+  return bytes.size() == 16 && bytes.compare(0, 15, std::string(15, '\0')) == 0 &&
+         (bytes[15] == 0 || bytes[15] == 1);
+}
+
+void AddRepaired(std::vector<RepairedName>& names, const RepairedName& name) {
+  auto entry = std::find_if(names.begin(), names.end(),
+                            [&](const RepairedName& known) { return known.name == name.name; });
+  if (entry == names.end()) entry = names.insert(names.end(), RepairedName{name.name, {}});
+  for (const platform::IpAddress& address : name.addresses) {
+    if (std::find(entry->addresses.begin(), entry->addresses.end(), address) ==
+        entry->addresses.end()) {
+      entry->addresses.push_back(address);
+    }
+  }
+}
+
+std::vector<RepairedName> NamesRepaired(std::string_view text, std::string_view host) {
+  std::vector<RepairedName> names;
   const char lower = RarestByte(host);
   const char upper = AsciiUpper(lower);
   constexpr std::string_view kLineEnds = "\r\n";
@@ -70,19 +91,26 @@ std::vector<std::string> AddressesNaming(std::string_view text, std::string_view
   std::size_t done = 0;  // where the line after the last one looked at starts
   for (;;) {
     const std::size_t at = std::min(nextLower, nextUpper);
-    if (at == std::string_view::npos) return addresses;
+    if (at == std::string_view::npos) return names;
     std::size_t start = at;
     while (start > done && kLineEnds.find(text[start - 1]) == std::string_view::npos) --start;
     const std::size_t end = std::min(text.find_first_of(kLineEnds, at), text.size());
     std::string_view line = text.substr(start, end - start);
     if (start == 0) line.remove_prefix(Utf8MarkLength(line));
-    if (NamesHost(line, host) != Naming::None) {
-      const std::size_t first = line.find_first_not_of(kFieldSeparators);
-      std::string address(line.substr(first, line.find_first_of(kFieldSeparators, first) - first));
-      if (std::find(addresses.begin(), addresses.end(), address) == addresses.end()) {
-        addresses.push_back(std::move(address));
-      }
-    }
+    const std::size_t first = line.find_first_not_of(kFieldSeparators);
+    const std::optional<platform::IpAddress> address =
+        first == std::string_view::npos
+            ? std::nullopt
+            : platform::ParseIpAddress(std::string(
+                  line.substr(first, line.find_first_of(kFieldSeparators, first) - first)));
+    ForEachName(line, host, [&](std::size_t, std::size_t start, std::size_t end, bool named) {
+      if (!named) return;
+      RepairedName repaired;
+      for (std::size_t i = start; i < end; ++i) repaired.name += AsciiLower(line[i]);
+      if (repaired.name.back() == '.') repaired.name.pop_back();
+      if (address) repaired.addresses.push_back(*address);
+      AddRepaired(names, repaired);
+    });
     done = end;
     // Past the line, and past the marker even where it is a line end itself.
     const std::size_t from = std::max(end, at + 1);

@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "IpAddress.h"
+
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -61,10 +63,25 @@ enum class Naming { None, Some, All };
 // nothing.
 Naming NamesHost(std::string_view line, std::string_view host);
 
-// The addresses (first fields) of the lines of `text` that name `host` as NamesHost counts,
-// once each, in the order of the lines: none when no line does. Only the lines that hold the
-// host's rarest byte are looked at, and they are found at memchr's speed.
-std::vector<std::string> AddressesNaming(std::string_view text, std::string_view host);
+// A name that lines of host files gave addresses to, which the resolver may still answer with.
+struct RepairedName {
+  std::string name;  // in lower case, without a trailing dot
+  // The addresses that its lines gave it, each once; a first field that is no address gives
+  // none.
+  std::vector<platform::IpAddress> addresses;
+};
+
+// An address that blocking lists, and name servers that block, give a name so that it leads
+// nowhere: 0.0.0.0, ::, 127.0.0.0/8 and ::1.
+bool IsBlockingAddress(const platform::IpAddress& address);
+
+// Adds `name` to `names`, or its addresses to the entry of the same name, each once.
+void AddRepaired(std::vector<RepairedName>& names, const RepairedName& name);
+
+// The names that NamesHost counts on the lines of `text`, in the order of the lines, with the
+// addresses (first fields) that those lines gave them: none when no line names `host`. Only the
+// lines that hold the host's rarest byte are looked at, and they are found at memchr's speed.
+std::vector<RepairedName> NamesRepaired(std::string_view text, std::string_view host);
 
 // Appends the line without the names that NamesHost counts, each with the blanks before it:
 // the same address, the other names and the comment, byte for byte.

@@ -1,9 +1,11 @@
 #include "MainForm.h"
 
+#include <string>
 #include <vector>
 
 #include "ApplicationTitle.h"
 #include "ResourceIds.h"
+#include "ResolverWait.h"
 #include "Win32Text.h"
 
 namespace veltrim::shell {
@@ -70,7 +72,7 @@ void MainForm::OnCommand(int id) {
     ::DestroyWindow(Handle());
   } else if (id == kFixItButton) {
     fixing_ = true;
-    cancelled_ = false;
+    cancelled_ = closed_ = false;
     fix_.Run(*this);
     fixing_ = false;
   }
@@ -78,29 +80,30 @@ void MainForm::OnCommand(int id) {
 
 void MainForm::OnClose() {
   if (fixing_) {
-    cancelled_ = true;
+    closed_ = true;
   } else {
     ::DestroyWindow(Handle());
   }
 }
 
-bool MainForm::Pause(unsigned milliseconds) {
+Paused MainForm::Pause(unsigned milliseconds) {
   const ULONGLONG end = ::GetTickCount64() + milliseconds;
   for (;;) {
     MSG message;
-    while (!cancelled_ && ::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+    while (!cancelled_ && !closed_ && ::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
       if (message.message == WM_QUIT) {
         // For the program's own loop, once the fix is over.
         ::PostQuitMessage(static_cast<int>(message.wParam));
-        cancelled_ = true;
+        closed_ = true;
       } else if (!::IsDialogMessageW(Handle(), &message)) {
         ::TranslateMessage(&message);
         ::DispatchMessageW(&message);
       }
     }
     const ULONGLONG now = ::GetTickCount64();
-    if (cancelled_) return false;
-    if (now >= end) return true;
+    if (closed_) return Paused::Closed;
+    if (cancelled_) return Paused::Cancelled;
+    if (now >= end) return Paused::Through;
     // No handle to wait for, only the messages; the array is not read.
     HANDLE none = nullptr;
     ::MsgWaitForMultipleObjectsEx(0, &none, static_cast<DWORD>(end - now), QS_ALLINPUT,
@@ -126,10 +129,28 @@ void MainForm::ShowWorkingState() {
 }
 
 void MainForm::SetProgressItem(const std::string& caption) {
+  // The wait has ended, and the title with it.
+  if (waitShown_) {
+    ::SetWindowTextW(Handle(), platform::Widen(platform::kApplicationTitle).c_str());
+    waitShown_ = false;
+  }
   HWND label = Control(kProgressItem);
   ::SetWindowTextW(label, platform::Widen(caption).c_str());
   // The fix keeps the window from processing messages, so the label is painted now.
   ::RedrawWindow(label, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+}
+
+// In the title bar, and so on the task bar too: the progress label has no room for it at any
+// DPI.
+void MainForm::ShowWaited(unsigned seconds) {
+  const unsigned bound = kResolverWaitMs / 1000;
+  const auto clock = [](unsigned s) {
+    return std::to_string(s / 60) + (s % 60 < 10 ? ":0" : ":") + std::to_string(s % 60);
+  };
+  ::SetWindowTextW(Handle(), platform::Widen(std::string(platform::kApplicationTitle) +
+                                             " - waited " + clock(seconds) + " of " + clock(bound))
+                                 .c_str());
+  waitShown_ = true;
 }
 
 void MainForm::TakeFocus() {

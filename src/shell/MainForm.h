@@ -22,8 +22,9 @@ class MainForm final : public Window, private FixView {
   std::string AddressText() override;
   void ShowWorkingState() override;
   void SetProgressItem(const std::string& caption) override;
+  void ShowWaited(unsigned seconds) override;
   void TakeFocus() override;
-  bool Pause(unsigned milliseconds) override;
+  Paused Pause(unsigned milliseconds) override;
   void AskAgain() override;
   void Close() override;
 
@@ -32,8 +33,12 @@ class MainForm final : public Window, private FixView {
 
   Fix& fix_;
   bool fixing_ = false;
-  // Cancel, Escape or the close box while a fix runs: it stops waiting and goes on.
+  // Cancel or Escape while a fix runs: it stops waiting and goes on.
   bool cancelled_ = false;
+  // The close box, Alt+F4 or End task while a fix runs: it stops.
+  bool closed_ = false;
+  // The title shows how long the wait for the resolver has gone on.
+  bool waitShown_ = false;
 };
 
 }  // namespace veltrim::shell

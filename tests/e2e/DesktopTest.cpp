@@ -73,7 +73,7 @@ TEST(Win32Desktop, TheShellOpensThePageInTheUsersBrowser) {
       "example.com/\" --disable-web-security --user-data-dir=\"C:\\x",
       "example.com/a\r\nb\tc <d>^|`&x=%zz%41%windir%", "calc.exe", "example.com/a#b#c?d"};
   std::vector<std::string> urls(typed.size());
-  for (std::size_t i = 0; i < typed.size(); ++i) urls[i] = hostfix::PageToOpen(typed[i])->url;
+  for (std::size_t i = 0; i < typed.size(); ++i) urls[i] = hostfix::ReadAddress(typed[i])->url;
   // Wine brings the desktop up with this process's first window; on a busy machine its shell
   // answers some moments later.
   const ULONGLONG deadline = ::GetTickCount64() + 10000;

@@ -1,0 +1,141 @@
+#include "ResolverWait.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "AsciiText.h"
+
+namespace veltrim::shell {
+
+namespace {
+
+using platform::IpAddress;
+using platform::LookUpAnswer;
+using platform::LookUpOutcome;
+
+bool Holds(const std::vector<IpAddress>& addresses, const IpAddress& address) {
+  return std::find(addresses.begin(), addresses.end(), address) != addresses.end();
+}
+
+// One name, until the resolver answers it without an address of its repaired lines.
+struct Watch {
+  std::string name;
+  std::vector<IpAddress> old;
+  // What the network's own name server gives the name: no sign of an old answer.
+  std::unique_ptr<platform::NameLookUp> network;
+  std::vector<IpAddress> networkGives;
+  std::unique_ptr<platform::NameLookUp> lookUp;
+  std::uint64_t nextAsk = 0;
+  std::optional<std::uint64_t> noSuchNameSince;
+  bool confirmed = false;
+
+  // Takes in the resolver's answer, if it has come, and asks again when it is time.
+  void Ask(platform::Desktop& desktop, std::uint64_t now) {
+    if (lookUp == nullptr && now >= nextAsk) {
+      nextAsk = now + kAskAgainMs;
+      lookUp = desktop.StartLookUp(name);
+    }
+    const std::optional<LookUpAnswer> answer = lookUp != nullptr ? lookUp->Answer() : std::nullopt;
+    if (!answer) return;
+    lookUp.reset();
+    if (answer->outcome != LookUpOutcome::NoSuchName) noSuchNameSince.reset();
+    if (answer->outcome == LookUpOutcome::NoSuchName) {
+      confirmed = noSuchNameSince.has_value();
+      noSuchNameSince = now;
+      nextAsk = now + kNoSuchNameAgainMs;
+    } else if (answer->outcome == LookUpOutcome::Addresses) {
+      confirmed = std::none_of(answer->addresses.begin(), answer->addresses.end(),
+                               [&](const IpAddress& address) {
+                                 return Holds(old, address) && !Holds(networkGives, address);
+                               });
+    }
+  }
+};
+
+const hostfix::RepairedName* Find(const std::vector<hostfix::RepairedName>& repaired,
+                                  const std::string& name) {
+  for (const hostfix::RepairedName& entry : repaired) {
+    if (hostfix::EqualIgnoringCase(entry.name, name)) return &entry;
+  }
+  return nullptr;
+}
+
+// The page's host, its other name with or without "www." where that was repaired, then the
+// other repaired names in the order of the files: a page may send the browser on to any of
+// them.
+std::vector<Watch> Watched(const hostfix::PageAddress& page,
+                           const std::vector<hostfix::RepairedName>& repaired) {
+  std::vector<Watch> watched;
+  const auto add = [&](const std::string& name) {
+    const bool known = std::any_of(watched.begin(), watched.end(), [&](const Watch& watch) {
+      return hostfix::EqualIgnoringCase(watch.name, name);
+    });
+    const hostfix::RepairedName* entry = Find(repaired, name);
+    if (known || watched.size() == kMostNamesLookedUp || (!watched.empty() && entry == nullptr)) {
+      return;
+    }
+    Watch& watch = watched.emplace_back();
+    watch.name = name;
+    if (entry != nullptr) watch.old = entry->addresses;
+  };
+  add(page.host);
+  add(hostfix::EqualIgnoringCase(page.host, page.Domain) ? "www." + page.Domain : page.Domain);
+  for (const hostfix::RepairedName& entry : repaired) add(entry.name);
+  return watched;
+}
+
+// The network's answer for the page's host, where it gives blocking addresses alone.
+std::optional<IpAddress> Blocking(const LookUpAnswer& answer) {
+  if (answer.addresses.empty() ||
+      !std::all_of(answer.addresses.begin(), answer.addresses.end(), hostfix::IsBlockingAddress)) {
+    return std::nullopt;
+  }
+  return answer.addresses.front();
+}
+
+}  // namespace
+
+WaitResult WaitForResolver(FixView& view, platform::Desktop& desktop,
+                           const hostfix::PageAddress& page,
+                           const std::vector<hostfix::RepairedName>& repaired) {
+  const bool waiting = !repaired.empty();
+  std::vector<Watch> watched = Watched(page, repaired);
+  if (waiting) view.SetProgressItem("Waiting for DNS");
+  for (Watch& watch : watched) watch.network = desktop.StartNetworkQuery(watch.name);
+  const std::uint64_t start = desktop.Milliseconds();
+  unsigned shown = 0;
+  for (;;) {
+    const std::uint64_t now = desktop.Milliseconds();
+    for (Watch& watch : watched) {
+      if (watch.network == nullptr) {
+        // Answered already.
+      } else if (const std::optional<LookUpAnswer> answer = watch.network->Answer()) {
+        watch.network.reset();
+        watch.networkGives = answer->addresses;
+        const std::optional<IpAddress> blocking = Blocking(*answer);
+        if (&watch == &watched.front() && blocking) return {WaitEnd::Blocked, *blocking};
+      }
+      if (waiting && !watch.confirmed) watch.Ask(desktop, now);
+    }
+    // The page's host is looked at by the network's own name server before the page opens.
+    const bool confirmed = std::all_of(watched.begin(), watched.end(), [&](const Watch& watch) {
+      return watch.confirmed || !waiting;
+    });
+    if (confirmed && watched.front().network == nullptr) return {};
+    // Without a repair there is nothing to wait for: cut short, the page opens as it would have.
+    const WaitEnd cutShort = waiting ? WaitEnd::CutShort : WaitEnd::Confirmed;
+    if (now - start >= kResolverWaitMs) return {cutShort, {}};
+    if (waiting && (now - start) / 1000 != shown) {
+      shown = static_cast<unsigned>((now - start) / 1000);
+      view.ShowWaited(shown);
+    }
+    const Paused paused = view.Pause(kLookUpPollMs);
+    if (paused == Paused::Cancelled) return {cutShort, {}};
+    if (paused == Paused::Closed) return {WaitEnd::Closed, {}};
+  }
+}
+
+}  // namespace veltrim::shell

@@ -38,8 +38,19 @@ using Reply = std::optional<std::vector<std::string>>;
 // A look-up that answers what it was given at once; nothing, never.
 struct GivenLookUp final : platform::NameLookUp {
   explicit GivenLookUp(Reply reply) : reply(std::move(reply)) {}
-  Reply Answer() override { return reply; }
+  std::optional<platform::LookUpAnswer> Answer() override {
+    if (!reply) return std::nullopt;
+    platform::LookUpAnswer answer{platform::LookUpOutcome::Addresses, {}};
+    for (const std::string& text : *reply)
+      answer.addresses.push_back(*platform::ParseIpAddress(text));
+    return answer;
+  }
   Reply reply;
+};
+
+// A direct query of the name servers that cannot be answered.
+struct UnansweredQuery final : platform::NameLookUp {
+  std::optional<platform::LookUpAnswer> Answer() override { return platform::LookUpAnswer{}; }
 };
 
 // Everything the procedure asks of the desktop and the window is recorded in one log. Time
@@ -64,6 +75,9 @@ class RecordingDesktop final : public platform::Desktop {
     log_.push_back("look up " + host + " at " + std::to_string(clock));
     const std::size_t turn = std::min(lookUps++, answers.size() - 1);
     return std::make_unique<GivenLookUp>(answers[turn]);
+  }
+  std::unique_ptr<platform::NameLookUp> StartNetworkQuery(const std::string&) override {
+    return std::make_unique<UnansweredQuery>();
   }
   void StartProgram(const std::string& program, const std::string& commandLine,
                     const std::string& folder, WindowState state) override {

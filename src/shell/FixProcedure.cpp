@@ -69,8 +69,12 @@ void WaitForResolver(FixView& view, platform::Desktop& desktop, const std::strin
       lookUp = desktop.StartLookUp(host);
     }
     if (lookUp != nullptr) {
-      if (const std::optional<std::vector<std::string>> answer = lookUp->Answer()) {
-        if (!HoldsAnyOf(*answer, stale)) return;
+      if (const std::optional<platform::LookUpAnswer> answer = lookUp->Answer()) {
+        std::vector<std::string> texts;
+        for (const platform::IpAddress& address : answer->addresses) {
+          texts.push_back(platform::IpAddressText(address));
+        }
+        if (!HoldsAnyOf(texts, stale)) return;
         lookUp.reset();
       }
     }

@@ -109,11 +109,17 @@ TEST(Win32Desktop, LooksNamesUpThroughTheSystemsResolver) {
   for (const std::string host : {"localhost", "name.invalid"}) {
     const std::uint64_t start = desktop.Milliseconds();
     const std::unique_ptr<platform::NameLookUp> lookUp = desktop.StartLookUp(host);
-    std::optional<std::vector<std::string>> answer;
+    std::optional<platform::LookUpAnswer> answer;
     while (!(answer = lookUp->Answer()) && desktop.Milliseconds() - start < 10000) ::Sleep(10);
     ASSERT_TRUE(answer.has_value()) << host << " never answered";
     EXPECT_LT(desktop.Milliseconds() - start, 5000u) << host;
-    EXPECT_EQ(std::count(answer->begin(), answer->end(), "127.0.0.1"), host == "localhost") << host;
+    EXPECT_EQ(answer->outcome, host == "localhost" ? platform::LookUpOutcome::Addresses
+                                                   : platform::LookUpOutcome::NoSuchName)
+        << host;
+    EXPECT_EQ(std::count(answer->addresses.begin(), answer->addresses.end(),
+                         *platform::ParseIpAddress("127.0.0.1")),
+              host == "localhost")
+        << host;
   }
 }
 

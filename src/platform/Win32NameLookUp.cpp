@@ -79,6 +79,7 @@ class DetachedLookUp final : public NameLookUp {
         try {
           const std::lock_guard<std::mutex> lock(shared->mutex);
           shared->answer = std::move(answer);
+          shared->answeredAt = ::GetTickCount64();
         } catch (const std::system_error&) {
           // Unanswered, as a look-up that never comes back.
         }
@@ -93,10 +94,12 @@ class DetachedLookUp final : public NameLookUp {
   std::optional<LookUpAnswer> Answer() override {
     if (!answer_) {
       const std::lock_guard<std::mutex> lock(shared_->mutex);
-      if (shared_->answer) {
-        answer_ = shared_->answer;
-      } else if (boundMs_ && ::GetTickCount64() - start_ >= *boundMs_) {
+      // An answer that came after the bound is as late as none.
+      const ULONGLONG at = shared_->answer ? shared_->answeredAt : ::GetTickCount64();
+      if (boundMs_ && at - start_ >= *boundMs_) {
         answer_ = LookUpAnswer{};
+      } else if (shared_->answer) {
+        answer_ = shared_->answer;
       }
     }
     return answer_;
@@ -107,6 +110,7 @@ class DetachedLookUp final : public NameLookUp {
   struct Shared {
     std::mutex mutex;
     std::optional<LookUpAnswer> answer;
+    ULONGLONG answeredAt = 0;
   };
   std::shared_ptr<Shared> shared_;
   ULONGLONG start_;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "AskForText.h"
+#include "IpAddress.h"
 #include "NativeFileSystem.h"
 #include "Scoped.h"
 #include "SiblingNames.h"
@@ -84,6 +85,28 @@ TEST(SystemVariables, ExpandOnlyTheSystemsOwnValues) {
       {"%%\\etc", ""}};
   for (const auto& [value, expanded] : cases) {
     EXPECT_EQ(ExpandSystemVariables(value, "C:\\Windows"), expanded) << value;
+  }
+}
+
+// Numeric addresses only, read as the system reads them, each written in its usual text: an
+// IPv4-mapped address is its IPv4 address. The text is the address, or empty for refused.
+TEST(IpAddress, ReadsNumericAddressesOnly) {
+  const std::pair<std::string, const char*> cases[] = {{"10.0.0.1", "10.0.0.1"},
+                                                       {"0.0.0.0", "0.0.0.0"},
+                                                       {"::0", "::"},
+                                                       {"::ffff:10.0.0.1", "10.0.0.1"},
+                                                       {"0:0:0:0:0:0:0:1", "::1"},
+                                                       {"FE80::A", "fe80::a"},
+                                                       {"", ""},
+                                                       {"localhost", ""},
+                                                       {"10.0.0", ""},
+                                                       {"127.1", ""},
+                                                       {"1.2.3.4 ", ""},
+                                                       {"::g", ""},
+                                                       {std::string("1.2.3.4\0x", 9), ""}};
+  for (const auto& [text, address] : cases) {
+    const std::optional<IpAddress> read = ParseIpAddress(text);
+    EXPECT_EQ(read ? IpAddressText(*read) : "", address) << text;
   }
 }
 

@@ -46,6 +46,10 @@ struct ConfiguredFolder {
   std::string folder;
 };
 
+// How long a direct query of the name servers (Desktop::StartNetworkQuery) may take before it
+// answers CannotAnswerNow.
+inline constexpr std::uint64_t kNetworkQueryMs = 10000;
+
 // Every operation that fails throws SystemError.
 class Desktop {
  public:

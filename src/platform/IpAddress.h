@@ -2,6 +2,7 @@
 // and "::" are one address, and so are "::ffff:10.0.0.1" and "10.0.0.1".
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 
@@ -14,6 +15,15 @@ struct IpAddress {
   friend bool operator==(const IpAddress& a, const IpAddress& b) { return a.bytes == b.bytes; }
   friend bool operator!=(const IpAddress& a, const IpAddress& b) { return !(a == b); }
 };
+
+// The address of `size` bytes in network order as the system hands them out: an in_addr's 4
+// or an in6_addr's 16.
+inline IpAddress IpAddressOfBytes(const void* bytes, std::size_t size) {
+  static constexpr char kMapped[12] = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, '\xFF', '\xFF'};
+  std::string address(static_cast<const char*>(bytes), size);
+  if (size == 16 && address.compare(0, 12, kMapped, 12) == 0) address.erase(0, 12);
+  return {address};
+}
 
 // The address written as `text` ("10.0.0.1", "::0", "fe80::1"), as the system's own parser
 // reads it; nothing for any other text.

@@ -1,27 +1,32 @@
+// The native suite's stand-in for Win32IpAddress.cpp, with the same meaning.
 #include <arpa/inet.h>
+#include <netinet/in.h>
 
 #include "IpAddress.h"
+
+#include <algorithm>
 
 namespace veltrim::platform {
 
 std::optional<IpAddress> ParseIpAddress(const std::string& text) {
-  unsigned char bytes[16];
-  if (::inet_pton(AF_INET, text.c_str(), bytes) == 1) {
-    return IpAddress{std::string(reinterpret_cast<char*>(bytes), 4)};
-  }
-  if (::inet_pton(AF_INET6, text.c_str(), bytes) != 1) return std::nullopt;
-  static const unsigned char kMapped[12] = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0xFF, 0xFF};
-  const std::string all(reinterpret_cast<char*>(bytes), 16);
-  if (all.compare(0, 12, reinterpret_cast<const char*>(kMapped), 12) == 0) {
-    return IpAddress{all.substr(12)};
-  }
-  return IpAddress{all};
+  // A NUL would end the text early for the parser.
+  if (text.find('\0') != std::string::npos) return std::nullopt;
+  in_addr v4 = {};
+  if (::inet_pton(AF_INET, text.c_str(), &v4) == 1) return IpAddressOfBytes(&v4, sizeof v4);
+  in6_addr v6 = {};
+  if (::inet_pton(AF_INET6, text.c_str(), &v6) == 1) return IpAddressOfBytes(&v6, sizeof v6);
+  return std::nullopt;
 }
 
 std::string IpAddressText(const IpAddress& address) {
+  const int family = address.bytes.size() == sizeof(in_addr)    ? AF_INET
+                     : address.bytes.size() == sizeof(in6_addr) ? AF_INET6
+                                                                : AF_UNSPEC;
+  if (family == AF_UNSPEC) return {};
+  in6_addr bytes = {};
+  std::copy(address.bytes.begin(), address.bytes.end(), reinterpret_cast<char*>(&bytes));
   char text[INET6_ADDRSTRLEN] = {};
-  ::inet_ntop(address.bytes.size() == 4 ? AF_INET : AF_INET6, address.bytes.data(), text,
-              sizeof text);
+  if (::inet_ntop(family, &bytes, text, sizeof text) == nullptr) return {};
   return text;
 }
 

@@ -123,6 +123,51 @@ using ScopedBstr = Scoped<ReleasedBy<BSTR, &::SysFreeString>>;
 using ScopedLibrary = Scoped<ReleasedBy<HMODULE, &::FreeLibrary>>;
 #ifdef _WS2TCPIP_H_  // only where the sockets API is included, which comes before windows.h
 using ScopedAddrInfo = Scoped<ReleasedBy<PADDRINFOW, &::FreeAddrInfoW>>;
+
+// Windows Sockets for one scope; cleaned up only if this scope started them.
+class ScopedWinsock {
+ public:
+  ScopedWinsock() {
+    WSADATA version;
+    started_ = ::WSAStartup(MAKEWORD(2, 2), &version) == 0;
+  }
+  ScopedWinsock(const ScopedWinsock&) = delete;
+  ScopedWinsock& operator=(const ScopedWinsock&) = delete;
+  ~ScopedWinsock() {
+    if (started_) ::WSACleanup();
+  }
+  bool Started() const { return started_; }
+
+ private:
+  bool started_ = false;
+};
+#endif
+
+#ifdef _WINDNS_INCLUDED_  // only where windns.h is included, after windows.h
+// A record list of DnsQuery, given back through the DnsFree of the dnsapi.dll that answered,
+// which the program finds at run time rather than importing.
+class ScopedDnsRecords {
+ public:
+  using Free = VOID(WINAPI*)(PVOID, DNS_FREE_TYPE);
+  explicit ScopedDnsRecords(Free free) noexcept : free_(free) {}
+  ScopedDnsRecords(const ScopedDnsRecords&) = delete;
+  ScopedDnsRecords& operator=(const ScopedDnsRecords&) = delete;
+  ~ScopedDnsRecords() { Reset(); }
+  const DNS_RECORDW* Get() const noexcept { return records_; }
+  // For a query that fills a list in: what is held is given back first.
+  DNS_RECORDW** Out() noexcept {
+    Reset();
+    return &records_;
+  }
+
+ private:
+  void Reset() noexcept {
+    if (records_ != nullptr) free_(std::exchange(records_, nullptr), DnsFreeRecordList);
+  }
+
+  Free free_;
+  DNS_RECORDW* records_ = nullptr;
+};
 #endif
 
 // Memory of LocalAlloc, which many system functions hand out; LocalFree answers null on success.

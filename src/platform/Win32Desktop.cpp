@@ -8,6 +8,7 @@
 #include "SystemVariables.h"
 #include "Win32Error.h"
 #include "Win32NameLookUp.h"
+#include "Win32NetworkQuery.h"
 #include "Win32ShellRoute.h"
 #include "Win32Text.h"
 
@@ -63,6 +64,10 @@ std::uint64_t Win32Desktop::Milliseconds() { return ::GetTickCount64(); }
 
 std::unique_ptr<NameLookUp> Win32Desktop::StartLookUp(const std::string& host) {
   return StartWin32LookUp(host);
+}
+
+std::unique_ptr<NameLookUp> Win32Desktop::StartNetworkQuery(const std::string& host) {
+  return StartWin32NetworkQuery(host);
 }
 
 void Win32Desktop::StartProgram(const std::string& program, const std::string& commandLine,

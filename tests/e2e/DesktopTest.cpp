@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <functional>
 #include <iterator>
+#include <new>
 #include <optional>
 #include <thread>
 
@@ -19,6 +20,7 @@
 #include "Scoped.h"
 #include "UiDriver.h"
 #include "Win32Desktop.h"
+#include "Win32NameLookUp.h"
 #include "Win32Text.h"
 
 namespace veltrim::e2e {
@@ -109,11 +111,41 @@ TEST(Win32Desktop, LooksNamesUpThroughTheSystemsResolver) {
   for (const std::string host : {"localhost", "name.invalid"}) {
     const std::uint64_t start = desktop.Milliseconds();
     const std::unique_ptr<platform::NameLookUp> lookUp = desktop.StartLookUp(host);
-    std::optional<std::vector<std::string>> answer;
+    std::optional<platform::LookUpAnswer> answer;
     while (!(answer = lookUp->Answer()) && desktop.Milliseconds() - start < 10000) ::Sleep(10);
     ASSERT_TRUE(answer.has_value()) << host << " never answered";
     EXPECT_LT(desktop.Milliseconds() - start, 5000u) << host;
-    EXPECT_EQ(std::count(answer->begin(), answer->end(), "127.0.0.1"), host == "localhost") << host;
+    EXPECT_EQ(answer->outcome, host == "localhost" ? platform::LookUpOutcome::Addresses
+                                                   : platform::LookUpOutcome::NoSuchName)
+        << host;
+    EXPECT_EQ(std::count(answer->addresses.begin(), answer->addresses.end(),
+                         *platform::ParseIpAddress("127.0.0.1")),
+              host == "localhost")
+        << host;
+  }
+}
+
+// A look-up past its bound cannot answer now, and keeps that answer when the late one comes; one
+// that fails on its thread cannot answer either, and the program goes on.
+TEST(Win32Desktop, ALookUpPastItsBoundOrThatFailsCannotAnswerNow) {
+  platform::ScopedHandle late(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+  const auto lookUp = platform::StartDetachedLookUp(
+      [event = late.Get()] {
+        ::WaitForSingleObject(event, INFINITE);
+        return platform::LookUpAnswer{platform::LookUpOutcome::Addresses, {}};
+      },
+      200);
+  const auto failing = platform::StartDetachedLookUp(
+      []() -> platform::LookUpAnswer { throw std::bad_alloc(); }, std::nullopt);
+  EXPECT_FALSE(lookUp->Answer().has_value());
+  ::Sleep(300);
+  const std::optional<platform::LookUpAnswer> past = lookUp->Answer();
+  ::SetEvent(late.Get());
+  ::Sleep(100);
+  for (const std::optional<platform::LookUpAnswer>& answer :
+       {past, lookUp->Answer(), failing->Answer()}) {
+    ASSERT_TRUE(answer.has_value());
+    EXPECT_EQ(answer->outcome, platform::LookUpOutcome::CannotAnswerNow);
   }
 }
 

@@ -1,8 +1,8 @@
 // The yardstick for a fix: the least a program does for the same safe work. It shows one empty
 // window and walks the route to the desktop shell; when the window is clicked, it starts
-// ipconfig, rewrites two host files of 200 lines by one rename each, looks the page's host up
-// once, has the shell open the page, and shows one message box, themed and scaled as the
-// program's by the same manifest.
+// ipconfig, rewrites two host files of 200 lines by one rename each, asks the name servers for
+// the page's host and looks up its two names once, has the shell open the page, and shows one
+// message box, themed and scaled as the program's by the same manifest.
 #include <windows.h>
 
 #include <memory>
@@ -11,6 +11,7 @@
 #include "Scoped.h"
 #include "Win32Desktop.h"
 #include "Win32NameLookUp.h"
+#include "Win32NetworkQuery.h"
 #include "Win32ShellRoute.h"
 
 namespace {
@@ -39,9 +40,13 @@ void Fix(HWND window) {
   RewriteByRename(L"C:\\windows\\temp\\yardstick-hosts", L"C:\\windows\\temp\\yardstick-hosts.new");
   RewriteByRename(L"C:\\windows\\temp\\yardstick-lmhosts",
                   L"C:\\windows\\temp\\yardstick-lmhosts.new");
-  const std::unique_ptr<veltrim::platform::NameLookUp> lookUp =
-      veltrim::platform::StartWin32LookUp("www.example.com");
-  while (!lookUp->Answer()) ::Sleep(1);
+  const std::unique_ptr<veltrim::platform::NameLookUp> lookUps[] = {
+      veltrim::platform::StartWin32NetworkQuery("www.example.com"),
+      veltrim::platform::StartWin32LookUp("www.example.com"),
+      veltrim::platform::StartWin32LookUp("example.com")};
+  for (const auto& lookUp : lookUps) {
+    while (!lookUp->Answer()) ::Sleep(1);
+  }
   route->Execute(L"http://www.example.com/", L"", SW_SHOWMAXIMIZED);
   ::MessageBoxW(window, L"Did the Page load successfully?", L"Yardstick", MB_YESNO);
   ::DestroyWindow(window);

@@ -91,6 +91,7 @@ INSTANTIATE_TEST_SUITE_P(
         AddressCase{"\\\\server\\share\\setup.exe", "", ""},
         AddressCase{"calc.exe", "calc.exe", "http://calc.exe"},
         AddressCase{"example.com:80\" -x", "", ""}, AddressCase{"example.com:65536/", "", ""},
+        AddressCase{"example.com:65535", "example.com", kExample + ":65535"},
         AddressCase{"exa\"mple.com", "", ""}, AddressCase{"exa%mple.com", "", ""},
         // No host name: nothing could be repaired, and everything might be.
         AddressCase{"http://", "", ""}, AddressCase{"http:///a", "", ""}, AddressCase{"", "", ""},

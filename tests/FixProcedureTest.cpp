@@ -308,20 +308,21 @@ INSTANTIATE_TEST_SUITE_P(
         // answer is no sign of the old file, and there is nothing to wait for.
         FixCase{"PinnedRealAddressThatDnsGivesToo",
                 [](Machine& m) {
-                  m.files.files[kHostsPath] += "198.51.100.7 static.example.com\r\n";
+                  m.files.files[kHostsPath] += "198.51.100.7 static.example.com.\r\n";
                   m.desktop.resolver["static.example.com"] = {Gives({"198.51.100.7"})};
                   m.desktop.network["static.example.com"] = Gives({"198.51.100.7"});
                 },
                 "example.com",
                 Steps({kUpToTheHostFiles, Waited({DOMAIN_NAMES, "static.example.com"}),
                        Opened("http://example.com"), Ending(kYes)}),
-                Files{{kHostsPath, kRepaired.at(kHostsPath) + "#198.51.100.7 static.example.com\r\n"},
+                Files{{kHostsPath, kRepaired.at(kHostsPath) + "#198.51.100.7 static.example.com.\r\n"},
                       {kLmHostsPath, kRepaired.at(kLmHostsPath)}}},
         // Addresses are compared as addresses: "::" is the line's "::0".
         FixCase{"AnsweredAsTheLinesAddressWrittenOtherwise",
                 [](Machine& m) {
                   m.files.files = {{kHostsPath, "::0 www.example.com\r\n"}};
                   m.desktop.resolver["www.example.com"] = {Gives({"::"}), Gives({"::"}), kReal};
+                  m.desktop.network["www.example.com"] = Gives({"2001:db8::7"});
                 },
                 kPage,
                 Steps({kUpToTheHostFiles,

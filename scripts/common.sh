@@ -66,7 +66,8 @@ private_resolver() {
   for file in hosts resolv.conf nsswitch.conf; do mount --bind "$folder/$file" "/etc/$file"; done
   # Nor is a name service cache daemon of the machine's asked instead.
   [ ! -d /run/nscd ] || mount -t tmpfs none /run/nscd
-  "$testdns" "$folder/zone" >/dev/null 2>"$folder/testdns.log"
+  # It ends when this script does.
+  "$testdns" "$folder/zone" $$ 2>"$folder/testdns.log"
   VELTRIM_RESOLVER_HOSTS=$(winpath "$folder/hosts")
   VELTRIM_RESOLVER_ZONE=$(winpath "$folder/zone")
   export VELTRIM_RESOLVER_HOSTS VELTRIM_RESOLVER_ZONE

@@ -651,6 +651,7 @@ TEST_F(Resolver, NetworkBlockIsNamed) {
        "The host files have been repaired where they named it."},
       {kHosts, kHosts, "No line of the host files named it, so they were left as they were."}};
   for (const auto& each : cases) {
+    SCOPED_TRACE(each.sentence);
     Fix(each.hosts, "http://blocked.example.com/");
     ExpectOkMessage(
         "The network blocks blocked.example.com: its name server answers 0.0.0.0 for "

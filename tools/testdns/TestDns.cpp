@@ -4,16 +4,19 @@
 //   NAME A 192.0.2.10 | NAME AAAA :: | NAME SERVFAIL | NAME NXDOMAIN      (# starts a comment)
 // A name on no line is unknown (NXDOMAIN); a known name without records of the type asked for
 // has none (NOERROR, no answer). Each query is logged on stderr.
-// Usage: testdns ZONE-FILE [ADDRESS [PORT]]; it forks once it listens, prints the server's
-// process id and returns, so that a script knows it listens when the command ends.
+// Usage: testdns ZONE-FILE OWNER-PID. It listens on 127.0.0.1:53, then forks and returns, so
+// that a script knows it listens when the command ends; the server ends when OWNER-PID does.
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
+#include <sys/time.h>
 #include <unistd.h>
+
+#include <cerrno>
+#include <csignal>
 
 #include <algorithm>
 #include <cctype>
-#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -104,28 +107,30 @@ bool ReadQuestion(const std::string& packet, std::string& name, int& type, std::
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 2) {
-    std::fprintf(stderr, "usage: testdns ZONE-FILE [ADDRESS [PORT]]\n");
+  if (argc != 3) {
+    std::fprintf(stderr, "usage: testdns ZONE-FILE OWNER-PID\n");
     return 2;
   }
+  const pid_t owner = static_cast<pid_t>(std::atoi(argv[2]));
   sockaddr_in address = {};
   address.sin_family = AF_INET;
-  address.sin_port = htons(static_cast<std::uint16_t>(argc > 3 ? std::atoi(argv[3]) : 53));
-  if (inet_pton(AF_INET, argc > 2 ? argv[2] : "127.0.0.1", &address.sin_addr) != 1) return 2;
+  address.sin_port = htons(53);
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
   const int server = socket(AF_INET, SOCK_DGRAM, 0);
-  if (server < 0 || bind(server, reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0) {
-    std::perror("testdns: bind");
+  const timeval second = {1, 0};  // how soon the owner's end is noticed
+  if (server < 0 || bind(server, reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0 ||
+      setsockopt(server, SOL_SOCKET, SO_RCVTIMEO, &second, sizeof(second)) != 0) {
+    std::perror("testdns");
     return 1;
   }
   const pid_t child = fork();
   if (child != 0) {
     close(server);
-    std::printf("%d\n", static_cast<int>(child));
     return child > 0 ? 0 : 1;
   }
   // A caller's $(...) ends with the parent only once no process holds its output.
   std::fclose(stdout);
-  for (;;) {
+  while (kill(owner, 0) == 0 || errno != ESRCH) {
     char buffer[512];
     sockaddr_storage from = {};
     socklen_t fromSize = sizeof(from);

@@ -48,6 +48,31 @@ scenario_prefix() {
   trap 'wineserver -k 2>/dev/null || true; rm -rf "$scenario_work/prefix"' EXIT
 }
 
+# Gives this process, already in network and mount namespaces of its own, a resolver that the
+# test controls: only the loopback, the system's hosts file, resolv.conf and nsswitch.conf
+# replaced by files in FOLDER, and our name server on 127.0.0.1:53 answering from FOLDER/zone.
+# The test is told the hosts and zone files' paths in Windows' form.
+# Usage: private_resolver FOLDER
+private_resolver() {
+  local folder=$1 testdns=$root/build/host/bin/testdns file
+  [ -x "$testdns" ] || build_presets --target testdns host
+  mkdir -p "$folder"
+  printf '127.0.0.1 localhost\n::1 localhost\n' >"$folder/hosts"
+  : >"$folder/zone"
+  # A name server that does not answer is given up after a second, and asked once.
+  printf 'nameserver 127.0.0.1\noptions timeout:1 attempts:1\n' >"$folder/resolv.conf"
+  printf 'hosts: files dns\n' >"$folder/nsswitch.conf"
+  ip link set lo up
+  for file in hosts resolv.conf nsswitch.conf; do mount --bind "$folder/$file" "/etc/$file"; done
+  # Nor is a name service cache daemon of the machine's asked instead.
+  [ ! -d /run/nscd ] || mount -t tmpfs none /run/nscd
+  # It ends when this script does.
+  "$testdns" "$folder/zone" $$ 2>"$folder/testdns.log"
+  VELTRIM_RESOLVER_HOSTS=$(winpath "$folder/hosts")
+  VELTRIM_RESOLVER_ZONE=$(winpath "$folder/zone")
+  export VELTRIM_RESOLVER_HOSTS VELTRIM_RESOLVER_ZONE
+}
+
 # Runs a Windows program under Wine on an Xvfb display of its own.
 on_display() {
   xvfb-run -a -s "-screen 0 1280x1024x24" "$root/scripts/wine-exec" "$@"

@@ -582,6 +582,91 @@ TEST_F(EndToEnd, InvalidWebAddressThenNoBrowserRegistered) {
   EXPECT_EQ(StartedPrograms(), std::vector<std::string>{kIpconfigStarted});
 }
 
+// Against a resolver that the test controls: scripts/e2e-scenario runs these in namespaces of
+// their own, where the system's hosts file (VELTRIM_RESOLVER_HOSTS) and the zone of our name
+// server (VELTRIM_RESOLVER_ZONE, tools/testdns) are all that Wine's resolver reads. The system's
+// hosts file stands for what Windows' DNS Client answers until it has read the repair.
+class Resolver : public EndToEnd {
+ protected:
+  void SetUp() override { ASSERT_NE(std::getenv("VELTRIM_RESOLVER_ZONE"), nullptr); }
+  static void SetSystemHosts(const std::string& lines) {
+    WriteFileBytes(std::getenv("VELTRIM_RESOLVER_HOSTS"), "127.0.0.1 localhost\n" + lines);
+  }
+  // Replaced whole: the name server, which reads it for every query, never sees half of it.
+  static void SetZone(const std::string& lines) {
+    const std::string zone = std::getenv("VELTRIM_RESOLVER_ZONE");
+    WriteFileBytes(zone + ".new", lines);
+    ASSERT_TRUE(::MoveFileExA((zone + ".new").c_str(), zone.c_str(), MOVEFILE_REPLACE_EXISTING));
+  }
+  // Starts Veltrim with `hosts` as the prefix's hosts file, and fixes `address`.
+  HWND Fix(const std::string& hosts, const std::string& address) {
+    WriteFileBytes(kHostsPath, hosts);
+    ForgetStartedPrograms();
+    program_ = std::make_unique<Program>();
+    HWND main = OpenMain(*program_);
+    Type(main, kWebAddress, address);
+    Click(main, kFixItButton);
+    return main;
+  }
+  // The answer for www.example.com changes `afterMs` after Fix It. Until then Veltrim waits for
+  // DNS and opens nothing; then the page opens within 30 seconds, and the question follows.
+  void ExpectPageOpensOnceTheAnswerChanges(DWORD afterMs, const std::function<void()>& change) {
+    HWND main = Fix(kHosts, "http://www.example.com/");
+    ::Sleep(afterMs);
+    EXPECT_EQ(Inspect(main, kProgressItem).text.rfind("Waiting for DNS", 0), 0u);
+    EXPECT_EQ(StartedPrograms(), std::vector<std::string>{kIpconfigStarted}) << "page opened";
+    change();
+    ASSERT_EQ(WaitForStartedPrograms(2, 30000).size(), 2u) << "no page opened within 30 s";
+    MessageBoxState question = program_->WaitForMessageBox();
+    EXPECT_EQ(question.text, "Did the Page load successfully?");
+    Answer(question, IDYES);
+    ExpectOkMessage("The correction will remain within the system.\r\n\r\n" + kReactivate);
+    EXPECT_TRUE(program_->WaitForExit());
+  }
+};
+
+// The system's resolver answers from the hosts file as it was, then takes in the repair.
+TEST_F(Resolver, PageOpensAfterTheNewAnswer) {
+  SetSystemHosts("10.0.0.1 www.example.com\n");
+  SetZone("www.example.com A 192.0.2.10\n");
+  ExpectPageOpensOnceTheAnswerChanges(3000, [] { SetSystemHosts(""); });
+}
+
+// A name server that cannot answer now gives no answer: Veltrim waits until it does.
+TEST_F(Resolver, BusyResolverIsWaitedOut) {
+  SetSystemHosts("");
+  SetZone("www.example.com SERVFAIL\n");
+  ExpectPageOpensOnceTheAnswerChanges(4000, [] { SetZone("www.example.com A 192.0.2.10\n"); });
+}
+
+// The network's name server answers a blocking list's address: whether or not a line of the
+// host files named the host, Veltrim says so, opens no page and asks nothing.
+TEST_F(Resolver, NetworkBlockIsNamed) {
+  SetSystemHosts("");
+  SetZone("blocked.example.com A 0.0.0.0\nblocked.example.com AAAA ::\n");
+  const struct {
+    std::string hosts, repaired, sentence;
+  } cases[] = {
+      {"10.0.0.1 blocked.example.com\r\n", "#10.0.0.1 blocked.example.com\r\n",
+       "The host files have been repaired where they named it."},
+      {kHosts, kHosts, "No line of the host files named it, so they were left as they were."}};
+  for (const auto& each : cases) {
+    SCOPED_TRACE(each.sentence);
+    Fix(each.hosts, "http://blocked.example.com/");
+    ExpectOkMessage(
+        "The network blocks blocked.example.com: its name server answers 0.0.0.0 for "
+        "it, as a blocking list does, so the page cannot load on this network.\r\n\r\n" +
+        each.sentence +
+        " Ask whoever runs the network (a router, a blocking program or your "
+        "company) to allow blocked.example.com.\r\n\r\n" +
+        kReactivate);
+    EXPECT_TRUE(program_->WaitForExit());
+    // A browser that was started has two seconds to say so.
+    EXPECT_EQ(WaitForStartedPrograms(2, 2000), std::vector<std::string>{kIpconfigStarted});
+    EXPECT_EQ(ReadFileBytes(kHostsPath), each.repaired);
+  }
+}
+
 // At 150 % the program lays itself out at 144 DPI; the scenario script sets LogPixels first.
 TEST(EndToEndHighDpi, LooksAsDescribed) {
   Program program;

@@ -18,11 +18,11 @@ inline std::vector<std::string> StartedPrograms() {
   return lines;
 }
 
-// The lines once there are `count`, or what there is after ten seconds: a started program
+// The lines once there are `count`, or what there is after the timeout: a started program
 // writes its line when it gets to it.
-inline std::vector<std::string> WaitForStartedPrograms(std::size_t count) {
+inline std::vector<std::string> WaitForStartedPrograms(std::size_t count, DWORD timeoutMs = 10000) {
   std::vector<std::string> lines = StartedPrograms();
-  for (DWORD start = ::GetTickCount(); lines.size() < count && ::GetTickCount() - start < 10000;
+  for (DWORD start = ::GetTickCount(); lines.size() < count && ::GetTickCount() - start < timeoutMs;
        lines = StartedPrograms()) {
     ::Sleep(50);
   }

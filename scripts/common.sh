@@ -48,6 +48,17 @@ scenario_prefix() {
   trap 'wineserver -k 2>/dev/null || true; rm -rf "$scenario_work/prefix"' EXIT
 }
 
+# Runs the calling script again in mount and network namespaces of its own, before anything
+# else, so that no look-up of what it runs can leave the loopback; where they cannot be made it
+# exits with 77, skipped. Not a process namespace: Xvfb there would see no process behind
+# another display's lock, and take that display over. Usage: isolate_from_network "$0" "$@"
+isolate_from_network() {
+  [ -z "${VELTRIM_IN_NAMESPACES:-}" ] || return 0
+  unshare --mount --net true 2>/dev/null ||
+    { echo "skipped: unshare cannot make mount and network namespaces here"; exit 77; }
+  VELTRIM_IN_NAMESPACES=1 exec unshare --mount --net "$@"
+}
+
 # Gives this process, already in network and mount namespaces of its own, a resolver that the
 # test controls: only the loopback, the system's hosts file, resolv.conf and nsswitch.conf
 # replaced by files in FOLDER, and our name server on 127.0.0.1:53 answering from FOLDER/zone.

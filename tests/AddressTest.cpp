@@ -98,6 +98,9 @@ INSTANTIATE_TEST_SUITE_P(
         AddressCase{" \r\n ", "", ""}, AddressCase{"http://  /x", "", ""},
         AddressCase{"http://exa mple.com/", "", ""}, AddressCase{"http://:8080/", "", ""},
         AddressCase{"https://user@/", "", ""}, AddressCase{"\x80.example", "", ""},
+        AddressCase{"a..b", "", ""}, AddressCase{".example.com", "", ""},
+        AddressCase{"http://localhost../", "", ""}, AddressCase{"127.0.0.1..", "", ""},
+        AddressCase{std::string(64, 'a') + ".com", "", ""},
         // An IP address names no host; Windows answers for localhost whatever the files say.
         AddressCase{"http://127.0.0.1/", "", ""}, AddressCase{"10.0.0.1:80", "", ""},
         AddressCase{"http://127.1", "", ""}, AddressCase{"0x7f000001", "", ""},

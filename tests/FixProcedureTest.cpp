@@ -157,8 +157,7 @@ const Log kUpToTheHostFiles = {"working state", "progress Flushing DNS",
 
 // After a repair: the network's name servers are asked for each name, then the resolver at 0,
 // and again as `later` says ("name at ms"), until it answers each without its old addresses.
-Log Waited(std::initializer_list<std::string> names,
-           std::initializer_list<std::string> later = {}) {
+Log Waited(const std::vector<std::string>& names, std::initializer_list<std::string> later = {}) {
   Log log = {"progress Waiting for DNS"};
   for (const std::string& name : names) log.push_back("ask network " + name);
   for (const std::string& name : names) log.push_back("look up " + name + " at 0");
@@ -168,9 +167,9 @@ Log Waited(std::initializer_list<std::string> names,
 }
 
 // The page's host and its other name, both repaired.
-#define PAGE_NAMES "www.example.com", "example.com"
-#define DOMAIN_NAMES "example.com", "www.example.com"
-const Log kUpToTheBrowser = Steps({kUpToTheHostFiles, Waited({PAGE_NAMES})});
+const std::vector<std::string> kPageNames = {"www.example.com", "example.com"};
+const std::vector<std::string> kDomainNames = {"example.com", "www.example.com"};
+const Log kUpToTheBrowser = Steps({kUpToTheHostFiles, Waited(kPageNames)});
 
 Log Opened(const std::string& url, const std::string& after = "") {
   return {"open " + url + " | maximized" + after};
@@ -245,7 +244,7 @@ INSTANTIATE_TEST_SUITE_P(
         // The repair stays: the page may not have loaded for another reason.
         FixCase{"AnsweredNo", [](Machine& m) { m.desktop.answer = MessageAnswer::No; },
                 "example.com",
-                Steps({kUpToTheHostFiles, Waited({DOMAIN_NAMES}), Opened("http://example.com"),
+                Steps({kUpToTheHostFiles, Waited(kDomainNames), Opened("http://example.com"),
                        Ending("The problem is not DNS related.")}),
                 kRepaired},
         // Nothing names the host: no file is rewritten, and there is nothing to wait for; the
@@ -263,7 +262,7 @@ INSTANTIATE_TEST_SUITE_P(
                 },
                 kPage,
                 Steps({kUpToTheHostFiles,
-                       Waited({PAGE_NAMES},
+                       Waited(kPageNames,
                               {"example.com at 250", "example.com at 500", "example.com at 750"}),
                        Opened(kPage, " after 750 ms"), Ending(kYes)}),
                 Files{{kLmHostsPath, kRepaired.at(kLmHostsPath)}}},
@@ -274,7 +273,7 @@ INSTANTIATE_TEST_SUITE_P(
                 },
                 kPage,
                 Steps({kUpToTheHostFiles,
-                       Waited({PAGE_NAMES}, {"www.example.com at 250", "www.example.com at 500",
+                       Waited(kPageNames, {"www.example.com at 250", "www.example.com at 500",
                                              "www.example.com at 750"}),
                        Opened(kPage, " after 750 ms"), Ending(kYes)}),
                 kRepaired},
@@ -285,12 +284,12 @@ INSTANTIATE_TEST_SUITE_P(
                 },
                 kPage,
                 Steps({kUpToTheHostFiles,
-                       Waited({PAGE_NAMES}, {"example.com at 1000", "example.com at 1250"}),
+                       Waited(kPageNames, {"example.com at 1000", "example.com at 1250"}),
                        Opened(kPage, " after 1250 ms"), Ending(kYes)}),
                 kRepaired},
         FixCase{"NoSuchNameTwiceInARow",
                 [](Machine& m) { m.desktop.resolver["example.com"] = {kNoSuchName}; }, kPage,
-                Steps({kUpToTheHostFiles, Waited({PAGE_NAMES}, {"example.com at 1000"}),
+                Steps({kUpToTheHostFiles, Waited(kPageNames, {"example.com at 1000"}),
                        Opened(kPage, " after 1000 ms"), Ending(kYes)}),
                 kRepaired},
         // A page at example.com may send the browser on to www.example.com.
@@ -301,28 +300,30 @@ INSTANTIATE_TEST_SUITE_P(
                 },
                 "example.com",
                 Steps({kUpToTheHostFiles,
-                       Waited({DOMAIN_NAMES}, {"www.example.com at 250", "www.example.com at 500"}),
+                       Waited(kDomainNames, {"www.example.com at 250", "www.example.com at 500"}),
                        Opened("http://example.com", " after 500 ms"), Ending(kYes)}),
                 kRepaired},
         // A line that pinned a name to the address that the name servers give it too: that
         // answer is no sign of the old file, and there is nothing to wait for.
         FixCase{"PinnedRealAddressThatDnsGivesToo",
                 [](Machine& m) {
-                  m.files.files[kHostsPath] += "198.51.100.7 static.example.com.\r\n";
+                  m.files.files[kHostsPath] +=
+                      "198.51.100.7 static.example.com.\r\n0.0.0.0 *.example.com\r\n";
                   m.desktop.resolver["static.example.com"] = {Gives({"198.51.100.7"})};
                   m.desktop.network["static.example.com"] = Gives({"198.51.100.7"});
                 },
                 "example.com",
-                Steps({kUpToTheHostFiles, Waited({DOMAIN_NAMES, "static.example.com"}),
+                Steps({kUpToTheHostFiles, Waited({"example.com", "www.example.com", "static.example.com"}),
                        Opened("http://example.com"), Ending(kYes)}),
-                Files{{kHostsPath, kRepaired.at(kHostsPath) + "#198.51.100.7 static.example.com.\r\n"},
+                Files{{kHostsPath, kRepaired.at(kHostsPath) +
+                                        "#198.51.100.7 static.example.com.\r\n#0.0.0.0 *.example.com\r\n"},
                       {kLmHostsPath, kRepaired.at(kLmHostsPath)}}},
         // Addresses are compared as addresses: "::" is the line's "::0".
         FixCase{"AnsweredAsTheLinesAddressWrittenOtherwise",
                 [](Machine& m) {
                   m.files.files = {{kHostsPath, "::0 www.example.com\r\n"}};
                   m.desktop.resolver["www.example.com"] = {Gives({"::"}), Gives({"::"}), kReal};
-                  m.desktop.network["www.example.com"] = Gives({"2001:db8::7"});
+                  m.desktop.network["www.example.com"] = Gives({"2001:db8::1"});
                 },
                 kPage,
                 Steps({kUpToTheHostFiles,
@@ -357,7 +358,7 @@ INSTANTIATE_TEST_SUITE_P(
                   m.desktop.answer = MessageAnswer::No;
                 },
                 kPage,
-                Steps({kUpToTheHostFiles, Waited({PAGE_NAMES}),
+                Steps({kUpToTheHostFiles, Waited(kPageNames),
                        Opened(kPage, " after 300000 ms"), Ending(kNotYetRead)}),
                 kRepaired},
         FixCase{"CancelThenNo",
@@ -367,8 +368,20 @@ INSTANTIATE_TEST_SUITE_P(
                   m.desktop.answer = MessageAnswer::No;
                 },
                 kPage,
-                Steps({kUpToTheHostFiles, Waited({PAGE_NAMES}, {"example.com at 250"}),
+                Steps({kUpToTheHostFiles, Waited(kPageNames, {"example.com at 250"}),
                        Opened(kPage, " after 300 ms"), Ending(kNotYetRead)}),
+                kRepaired},
+        // Every name confirmed, only the network's own answer outstanding: No rules the host
+        // files out.
+        FixCase{"CancelOnceEveryNameIsConfirmed",
+                [](Machine& m) {
+                  m.desktop.network["www.example.com"] = std::nullopt;
+                  m.cancelAt = 300;
+                  m.desktop.answer = MessageAnswer::No;
+                },
+                kPage,
+                Steps({kUpToTheHostFiles, Waited(kPageNames), Opened(kPage, " after 300 ms"),
+                       Ending("The problem is not DNS related.")}),
                 kRepaired},
         // Closing means stop: no page, no question, the files staying repaired.
         FixCase{"ClosedDuringTheWait",

@@ -51,13 +51,6 @@ bool IsAscii(std::string_view text) {
 
 bool IsHexDigit(char c) { return IsDigit(c) || (AsciiLower(c) >= 'a' && AsciiLower(c) <= 'f'); }
 
-// What a host name may hold in its ASCII form; anything else could end the host in the URL.
-bool IsHostName(std::string_view name) {
-  return !name.empty() && name.find_first_not_of(
-                              "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ"
-                              "0123456789-._") == std::string_view::npos;
-}
-
 // A path, query and fragment in which every byte that a URL may not hold as it is, and every
 // "%" that starts no escape, is percent-encoded. A backslash in the path is a slash, as
 // browsers read it.
@@ -107,6 +100,22 @@ bool IsLocalhost(std::string_view host) {
 
 }  // namespace
 
+bool IsDnsName(std::string_view name) {
+  if (name.empty() || name.size() > 253) return false;
+  std::size_t label = 0;
+  for (const char c : name) {
+    if (c == '.') {
+      if (label == 0) return false;
+      label = 0;
+    } else if (IsLetter(c) || IsDigit(c) || c == '-' || c == '_') {
+      if (++label > 63) return false;
+    } else {
+      return false;
+    }
+  }
+  return label > 0;
+}
+
 std::optional<PageAddress> ReadAddress(std::string_view typed) {
   PageAddress page;
   page.asTyped = AsTyped(typed);
@@ -134,14 +143,18 @@ std::optional<PageAddress> ReadAddress(std::string_view typed) {
   }
   const std::optional<std::string> ascii =
       IsAscii(name) ? std::string(name) : platform::ToAsciiHostName(std::string(name));
-  if (!ascii || !IsHostName(*ascii)) return std::nullopt;
+  // Anything else could end the host in the URL.
+  if (!ascii || ascii->empty() ||
+      !IsDnsName(ascii->substr(0, ascii->size() - (ascii->back() == '.')))) {
+    return std::nullopt;
+  }
   page.url += *ascii;
   if (!port.empty()) page.url += ":" + std::string(port);
   page.url += Encoded(rest);
 
   std::string_view host = *ascii;
   if (host.back() == '.') host.remove_suffix(1);
-  if (host.empty() || IsIpv4Address(host) || IsLocalhost(host)) return std::nullopt;
+  if (IsIpv4Address(host) || IsLocalhost(host)) return std::nullopt;
   page.host = host;
   // "www.com" is not reduced to a top-level name.
   if (StartsWithIgnoringCase(host, "www.") && host.find('.', 4) != std::string_view::npos) {

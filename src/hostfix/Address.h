@@ -37,6 +37,10 @@ struct PageAddress {
 // "localhost" and the names under it, which Windows answers itself whatever the files say.
 std::optional<PageAddress> ReadAddress(std::string_view typed);
 
+// A name that the resolver can be asked for: labels of 1 to 63 letters, digits, "-" or "_",
+// separated by dots, 253 characters at most, no trailing dot.
+bool IsDnsName(std::string_view name);
+
 // Reduces a typed address to the host name that the host files are searched for: the Domain
 // that ReadAddress gives, or the empty text where it gives nothing. `Address` is reduced in
 // place and also returned.

@@ -39,10 +39,15 @@ std::string BlockedByTheNetwork(const std::string& host, const std::string& addr
       host + ".");
 }
 
+std::string OpenItYourself(const std::string& asTyped) {
+  return "The host files have been repaired. Open " + asTyped +
+         " in your browser now to see whether it loads.";
+}
+
 std::string CouldNotOpenThePage(const std::string& asTyped) {
   return "Veltrim could not open the page for you: the Windows desktop did not start the "
-         "browser.\r\n\r\nThe host files have been repaired. Open " +
-         asTyped + " in your browser now to see whether it loads.";
+         "browser.\r\n\r\n" +
+         OpenItYourself(asTyped);
 }
 
 }  // namespace veltrim::hostfix

@@ -21,6 +21,8 @@ std::string ClosedBeforeWindowsRead();
 // The network's own name server answers `address` for `host`, as a blocking list does; `named`
 // says whether a line of the host files named it.
 std::string BlockedByTheNetwork(const std::string& host, const std::string& address, bool named);
+// The window closed once Windows had read the repair, before the page opened.
+std::string OpenItYourself(const std::string& asTyped);
 // The desktop shell would not open the page.
 std::string CouldNotOpenThePage(const std::string& asTyped);
 

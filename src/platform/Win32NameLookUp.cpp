@@ -19,9 +19,6 @@ namespace veltrim::platform {
 
 namespace {
 
-// GetAddrInfo's IETF names are the WSA codes themselves.
-static_assert(EAI_NONAME == WSAHOST_NOT_FOUND && EAI_NODATA == WSANO_DATA);
-
 // What the resolver gives `host`: its addresses as they came, each once.
 LookUpAnswer Resolve(const std::wstring& host) {
   const ScopedWinsock winsock;

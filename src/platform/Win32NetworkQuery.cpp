@@ -50,6 +50,8 @@ LookUpAnswer Query(const std::wstring& host) {
     }
     // The records of a CNAME chain come along, under their own names.
     for (const DNS_RECORDW* record = records.Get(); record != nullptr; record = record->pNext) {
+      // What a server adds beyond its answer is no answer for this name.
+      if (record->Flags.S.Section != DnsSectionAnswer) continue;
       std::optional<IpAddress> address;
       if (record->wType == DNS_TYPE_A && record->wDataLength >= sizeof record->Data.A) {
         address = IpAddressOfBytes(&record->Data.A.IpAddress, sizeof record->Data.A.IpAddress);

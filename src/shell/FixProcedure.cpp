@@ -1,11 +1,13 @@
 #include "FixProcedure.h"
 
+#include <algorithm>
 #include <exception>
 #include <optional>
 #include <stdexcept>
 #include <vector>
 
 #include "Address.h"
+#include "AsciiText.h"
 #include "FixMessages.h"
 #include "ResolverWait.h"
 #include "SystemFolder.h"
@@ -61,17 +63,21 @@ void Repair(FixView& view, platform::Desktop& desktop, hostfix::HostFileHandler&
     hostfix::AddRepaired(repaired, name);
   }
   const WaitResult waited = WaitForResolver(view, desktop, page, repaired);
-  if (waited.end == WaitEnd::Blocked) {
+  if (waited.blocking) {
+    const bool named = std::any_of(repaired.begin(), repaired.end(), [&](const auto& name) {
+      return hostfix::EqualIgnoringCase(name.name, page.host);
+    });
     desktop.ShowMessage(
-        hostfix::BlockedByTheNetwork(page.host, platform::IpAddressText(waited.blockingAddress),
-                                     !repaired.empty()),
+        hostfix::BlockedByTheNetwork(page.host, platform::IpAddressText(*waited.blocking), named),
         MessageButtons::Ok);
     return;
   }
-  if (waited.end == WaitEnd::Closed) {
-    // Closing means stop, not "open the page now".
+  // Closing means stop, not "open the page now".
+  if (waited.closed) {
     if (!repaired.empty()) {
-      desktop.ShowMessage(hostfix::ClosedBeforeWindowsRead(), MessageButtons::Ok);
+      desktop.ShowMessage(waited.confirmed ? hostfix::OpenItYourself(page.asTyped)
+                                           : hostfix::ClosedBeforeWindowsRead(),
+                          MessageButtons::Ok);
     }
     return;
   }
@@ -85,9 +91,8 @@ void Repair(FixView& view, platform::Desktop& desktop, hostfix::HostFileHandler&
     desktop.ShowMessage(hostfix::CorrectionRemains(), MessageButtons::Ok);
   } else {
     // Only a resolver seen to answer without the repaired lines rules the host files out.
-    desktop.ShowMessage(
-        waited.end == WaitEnd::Confirmed ? hostfix::NotDnsRelated() : hostfix::NotYetRead(),
-        MessageButtons::Ok);
+    desktop.ShowMessage(waited.confirmed ? hostfix::NotDnsRelated() : hostfix::NotYetRead(),
+                        MessageButtons::Ok);
   }
 }
 

@@ -74,7 +74,9 @@ std::vector<Watch> Watched(const hostfix::PageAddress& page,
       return hostfix::EqualIgnoringCase(watch.name, name);
     });
     const hostfix::RepairedName* entry = Find(repaired, name);
-    if (known || watched.size() == kMostNamesLookedUp || (!watched.empty() && entry == nullptr)) {
+    // A name that no resolver answers (a "*" in it, say) would hold the wait to its bound.
+    if (known || watched.size() == kMostNamesLookedUp || (!watched.empty() && entry == nullptr) ||
+        !hostfix::IsDnsName(name)) {
       return;
     }
     Watch& watch = watched.emplace_back();
@@ -116,25 +118,23 @@ WaitResult WaitForResolver(FixView& view, platform::Desktop& desktop,
         watch.network.reset();
         watch.networkGives = answer->addresses;
         const std::optional<IpAddress> blocking = Blocking(*answer);
-        if (&watch == &watched.front() && blocking) return {WaitEnd::Blocked, *blocking};
+        if (&watch == &watched.front() && blocking) return {false, false, blocking};
       }
       if (waiting && !watch.confirmed) watch.Ask(desktop, now);
     }
-    // The page's host is looked at by the network's own name server before the page opens.
+    // Without a repair there is nothing to wait for.
     const bool confirmed = std::all_of(watched.begin(), watched.end(), [&](const Watch& watch) {
       return watch.confirmed || !waiting;
     });
-    if (confirmed && watched.front().network == nullptr) return {};
-    // Without a repair there is nothing to wait for: cut short, the page opens as it would have.
-    const WaitEnd cutShort = waiting ? WaitEnd::CutShort : WaitEnd::Confirmed;
-    if (now - start >= kResolverWaitMs) return {cutShort, {}};
+    // The page's host is looked at by the network's own name server before the page opens.
+    if (confirmed && watched.front().network == nullptr) return {true, false, std::nullopt};
+    if (now - start >= kResolverWaitMs) return {confirmed, false, std::nullopt};
     if (waiting && (now - start) / 1000 != shown) {
       shown = static_cast<unsigned>((now - start) / 1000);
       view.ShowWaited(shown);
     }
     const Paused paused = view.Pause(kLookUpPollMs);
-    if (paused == Paused::Cancelled) return {cutShort, {}};
-    if (paused == Paused::Closed) return {WaitEnd::Closed, {}};
+    if (paused != Paused::Through) return {confirmed, paused == Paused::Closed, std::nullopt};
   }
 }
 

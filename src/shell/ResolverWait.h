@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <vector>
 
 #include "Address.h"
@@ -16,7 +17,7 @@ namespace veltrim::shell {
 // Windows' resolver reads a changed hosts file anew, which takes minutes for a long blocking
 // list; the wait lasts this long at most.
 inline constexpr unsigned kResolverWaitMs = 300000;
-// A name that has answered is asked again after this long.
+// A name whose answer was no confirmation is asked again this long after it was last asked.
 inline constexpr unsigned kAskAgainMs = 250;
 // "No such name" counts only when it holds again after this long: a resolver that is reading
 // its files anew may answer so for a moment.
@@ -26,16 +27,14 @@ inline constexpr unsigned kLookUpPollMs = 10;
 // The page's names first, then the other repaired ones, as many as are worth waiting for.
 inline constexpr std::size_t kMostNamesLookedUp = 8;
 
-enum class WaitEnd {
-  Confirmed,  // every name looked up is answered without its old addresses
-  CutShort,   // Cancel, or the bound
-  Closed,     // the window closed
-  Blocked,    // the network's own name server blocks the page's host
-};
-
 struct WaitResult {
-  WaitEnd end = WaitEnd::Confirmed;
-  platform::IpAddress blockingAddress;  // with Blocked: the first one the network answered
+  // Every name looked up was answered without its old addresses; not so when Cancel, the
+  // bound or the close box came first.
+  bool confirmed = false;
+  // The window was closed.
+  bool closed = false;
+  // The network's own name server blocks the page's host: the first address it answered.
+  std::optional<platform::IpAddress> blocking;
 };
 
 // Waits for the resolver to take in the repair of `repaired` (none: nothing was rewritten, and

@@ -49,6 +49,9 @@ struct ConfiguredFolder {
 // How long a direct query of the name servers (Desktop::StartNetworkQuery) may take before it
 // answers CannotAnswerNow.
 inline constexpr std::uint64_t kNetworkQueryMs = 10000;
+// How long a look-up through the resolver (Desktop::StartLookUp) may take before it answers
+// CannotAnswerNow: one that hangs is abandoned, and a new one may be asked.
+inline constexpr std::uint64_t kLookUpMs = 5000;
 
 // Every operation that fails throws SystemError.
 class Desktop {
@@ -67,7 +70,8 @@ class Desktop {
   // A clock that counts milliseconds and never goes back.
   virtual std::uint64_t Milliseconds() = 0;
   // Starts looking `host` up as any program on the system would (the resolver with its cache
-  // and the host files), and returns at once.
+  // and the host files), and returns at once. It answers CannotAnswerNow when no answer comes
+  // within kLookUpMs.
   virtual std::unique_ptr<NameLookUp> StartLookUp(const std::string& host) = 0;
   // Starts asking the network's name servers directly for the addresses of `host` (A and AAAA
   // records), past the resolver's cache and the host files, and returns at once. It answers

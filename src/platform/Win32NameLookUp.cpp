@@ -57,8 +57,8 @@ LookUpAnswer Resolve(const std::wstring& host) {
   return answer;
 }
 
-// The caller is never made to wait: GetAddrInfoW has no time limit of its own, and the
-// resolver may take minutes while it reads a long hosts file.
+// The caller is never made to wait: GetAddrInfoW has no time limit of its own, and may hang
+// while the resolver reads a long hosts file.
 class DetachedLookUp final : public NameLookUp {
  public:
   DetachedLookUp(std::function<LookUpAnswer()> work, std::optional<std::uint64_t> boundMs)
@@ -124,7 +124,7 @@ std::unique_ptr<NameLookUp> StartDetachedLookUp(std::function<LookUpAnswer()> wo
 }
 
 std::unique_ptr<NameLookUp> StartWin32LookUp(const std::string& host) {
-  return StartDetachedLookUp([host = Widen(host)] { return Resolve(host); }, std::nullopt);
+  return StartDetachedLookUp([host = Widen(host)] { return Resolve(host); }, kLookUpMs);
 }
 
 }  // namespace veltrim::platform

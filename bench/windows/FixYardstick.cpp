@@ -1,12 +1,13 @@
 // The yardstick for a fix: the least a program does for the same safe work. It shows one empty
 // window and walks the route to the desktop shell; when the window is clicked, it starts
 // ipconfig, rewrites two host files of 200 lines by one rename each, asks the name servers for
-// the page's host and looks up its two names once, has the shell open the page, and shows one
-// message box, themed and scaled as the program's by the same manifest.
+// the page's host and looks up the names it repairs once, has the shell open the page, and shows
+// one message box, themed and scaled as the program's by the same manifest.
 #include <windows.h>
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "Scoped.h"
 #include "Win32Desktop.h"
@@ -40,10 +41,13 @@ void Fix(HWND window) {
   RewriteByRename(L"C:\\windows\\temp\\yardstick-hosts", L"C:\\windows\\temp\\yardstick-hosts.new");
   RewriteByRename(L"C:\\windows\\temp\\yardstick-lmhosts",
                   L"C:\\windows\\temp\\yardstick-lmhosts.new");
-  const std::unique_ptr<veltrim::platform::NameLookUp> lookUps[] = {
-      veltrim::platform::StartWin32NetworkQuery("www.example.com"),
-      veltrim::platform::StartWin32LookUp("www.example.com"),
-      veltrim::platform::StartWin32LookUp("example.com")};
+  // The names that the fix looks up for the same files, at once.
+  std::vector<std::unique_ptr<veltrim::platform::NameLookUp>> lookUps;
+  lookUps.push_back(veltrim::platform::StartWin32NetworkQuery("www.example.com"));
+  for (const char* name : {"www.example.com", "example.com", "host0.example.com",
+                           "host50.example.com", "host100.example.com", "host150.example.com"}) {
+    lookUps.push_back(veltrim::platform::StartWin32LookUp(name));
+  }
   for (const auto& lookUp : lookUps) {
     while (!lookUp->Answer()) ::Sleep(1);
   }

@@ -24,13 +24,38 @@ bool Holds(const std::vector<IpAddress>& addresses, const IpAddress& address) {
 struct Watch {
   std::string name;
   std::vector<IpAddress> old;
-  // What the network's own name server gives the name: no sign of an old answer.
+  // What the network's own name server gives the name: no sign of an old answer. Asked once
+  // an answer holds an old address, or at once for the page's host.
   std::unique_ptr<platform::NameLookUp> network;
+  bool networkAsked = false;
   std::vector<IpAddress> networkGives;
   std::unique_ptr<platform::NameLookUp> lookUp;
   std::uint64_t nextAsk = 0;
   std::optional<std::uint64_t> noSuchNameSince;
+  // The resolver's last answer, where it held an old address.
+  std::vector<IpAddress> lastAnswer;
   bool confirmed = false;
+
+  void AskNetwork(platform::Desktop& desktop) {
+    networkAsked = true;
+    network = desktop.StartNetworkQuery(name);
+  }
+
+  bool HoldsOld(const std::vector<IpAddress>& answer) const {
+    return std::any_of(answer.begin(), answer.end(), [&](const IpAddress& address) {
+      return Holds(old, address) && !Holds(networkGives, address);
+    });
+  }
+
+  // Takes in the network's answer, if it has come: the resolver's last answer is judged anew.
+  std::optional<LookUpAnswer> TakeNetworkAnswer() {
+    std::optional<LookUpAnswer> answer = network != nullptr ? network->Answer() : std::nullopt;
+    if (!answer) return std::nullopt;
+    network.reset();
+    networkGives = answer->addresses;
+    confirmed = confirmed || (!lastAnswer.empty() && !HoldsOld(lastAnswer));
+    return answer;
+  }
 
   // Takes in the resolver's answer, if it has come, and asks again when it is time.
   void Ask(platform::Desktop& desktop, std::uint64_t now) {
@@ -46,11 +71,11 @@ struct Watch {
       confirmed = noSuchNameSince.has_value();
       noSuchNameSince = now;
       nextAsk = now + kNoSuchNameAgainMs;
+      lastAnswer.clear();
     } else if (answer->outcome == LookUpOutcome::Addresses) {
-      confirmed = std::none_of(answer->addresses.begin(), answer->addresses.end(),
-                               [&](const IpAddress& address) {
-                                 return Holds(old, address) && !Holds(networkGives, address);
-                               });
+      confirmed = !HoldsOld(answer->addresses);
+      lastAnswer = confirmed ? std::vector<IpAddress>() : answer->addresses;
+      if (!confirmed && !networkAsked) AskNetwork(desktop);
     }
   }
 };
@@ -106,17 +131,13 @@ WaitResult WaitForResolver(FixView& view, platform::Desktop& desktop,
   const bool waiting = !repaired.empty();
   std::vector<Watch> watched = Watched(page, repaired);
   if (waiting) view.SetProgressItem("Waiting for DNS");
-  for (Watch& watch : watched) watch.network = desktop.StartNetworkQuery(watch.name);
+  watched.front().AskNetwork(desktop);
   const std::uint64_t start = desktop.Milliseconds();
   unsigned shown = 0;
   for (;;) {
     const std::uint64_t now = desktop.Milliseconds();
     for (Watch& watch : watched) {
-      if (watch.network == nullptr) {
-        // Answered already.
-      } else if (const std::optional<LookUpAnswer> answer = watch.network->Answer()) {
-        watch.network.reset();
-        watch.networkGives = answer->addresses;
+      if (const std::optional<LookUpAnswer> answer = watch.TakeNetworkAnswer()) {
         const std::optional<IpAddress> blocking = Blocking(*answer);
         if (&watch == &watched.front() && blocking) return {false, false, blocking};
       }

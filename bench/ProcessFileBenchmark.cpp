@@ -1,13 +1,11 @@
 // ProcessFile beside the least that any crash-safe rewrite of the same bytes costs: read the
 // file, write a new one, force it to the disk, rename it into place. Once on a 200-line hosts
-// file, once on a blocking list of 170,000 lines; and the most heap the large repair holds.
+// file; and the most heap that the repair of a blocking list of 170,000 lines holds.
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <malloc.h>
 #include <unistd.h>
 
-#include <algorithm>
-#include <chrono>
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
@@ -67,7 +65,6 @@ std::string SampleHostsFile() {
 }
 
 constexpr int kBigLines = 170000;
-constexpr int kBigPairs = 31;
 
 struct Sample {
   explicit Sample(std::string bytes)
@@ -137,33 +134,6 @@ class RecordingReporter : public benchmark::ConsoleReporter {
   std::map<std::string, double> times;
 };
 
-using Clock = std::chrono::steady_clock;
-
-double Median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  return values[values.size() / 2];
-}
-
-// The large file's repair and its copy in alternating pairs, so that whatever else the machine
-// does weighs on both alike; the median of the pairs' ratios.
-double BigRatio(const Sample& sample) {
-  veltrim::platform::NativeFileSystem files;
-  veltrim::hostfix::HostFileHandler handler(files);
-  std::vector<double> ratios;
-  for (int pair = 0; pair < kBigPairs; ++pair) {
-    sample.Reset();
-    const auto start = Clock::now();
-    ProcessOnce(sample, handler);
-    const auto processed = Clock::now();
-    sample.Reset();
-    const auto copying = Clock::now();
-    if (!CopyOnce(sample)) return -1;
-    ratios.push_back(std::chrono::duration<double>(processed - start).count() /
-                     std::chrono::duration<double>(Clock::now() - copying).count());
-  }
-  return Median(ratios);
-}
-
 // The heap one repair of the large file holds at its most, beyond what was held before it.
 std::size_t BigPeakBytes(const Sample& sample) {
   veltrim::platform::NativeFileSystem files;
@@ -190,9 +160,6 @@ int main(int argc, char** argv) {
   // repairs once, not from memory that an earlier iteration gave back.
   ::mallopt(M_MMAP_THRESHOLD, 1 << 17);
   const Sample big(veltrim::blocklist::MakeBlockList(kBigLines).before);
-  std::printf(
-      "big_process_file_ratio: %.2f (median of %d alternating pairs; %d lines, %zu bytes)\n",
-      BigRatio(big), kBigPairs, kBigLines, big.contents.size());
   const std::size_t peak = BigPeakBytes(big);
   std::printf("big_peak_bytes: %zu (%.2f times the file's size)\n", peak,
               static_cast<double>(peak) / static_cast<double>(big.contents.size()));

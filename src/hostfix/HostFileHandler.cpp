@@ -1,6 +1,7 @@
 #include "HostFileHandler.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <memory>
 #include <stdexcept>
@@ -21,6 +22,7 @@ class ChunkedWriter {
       : file_(file), size_(std::min(expected, piece)), buffer_(std::make_unique<char[]>(size_)) {}
 
   void Put(std::string_view bytes) {
+    written_ += bytes.size();
     if (bytes.size() > size_ - used_) {
       Drain();
       if (bytes.size() > size_) return file_.Write(bytes);
@@ -31,6 +33,7 @@ class ChunkedWriter {
 
   // The line and CR LF after it.
   void PutLine(std::string_view line) {
+    written_ += line.size() + 2;
     if (line.size() + 2 > size_ - used_) {
       Drain();
       if (line.size() + 2 > size_) {
@@ -44,6 +47,8 @@ class ChunkedWriter {
     buffer_[used_++] = '\n';
   }
 
+  std::uint64_t Written() const { return written_; }
+
   void Drain() {
     file_.Write(std::string_view(buffer_.get(), used_));
     used_ = 0;
@@ -54,20 +59,7 @@ class ChunkedWriter {
   std::size_t size_;
   std::unique_ptr<char[]> buffer_;
   std::size_t used_ = 0;
-};
-
-// Counts what would be written.
-class CountingFile final : public platform::OutputFile {
- public:
-  const std::string& Path() const override { return path_; }
-  void Write(std::string_view bytes) override { bytes_ += bytes.size(); }
-  void Flush() override {}
-  void Close() override {}
-  std::uint64_t Bytes() const { return bytes_; }
-
- private:
-  std::string path_;
-  std::uint64_t bytes_ = 0;
+  std::uint64_t written_ = 0;
 };
 
 }  // namespace
@@ -132,18 +124,11 @@ bool HostFileHandler::WritePass(bool mark, std::optional<std::string_view> expec
   const auto write = [&](platform::OutputFile& file) {
     // Each line gains at most a CR and a "#"; only a line with several names gains more.
     ChunkedWriter out(file, LineBuffer_.size() + LineBuffer_.size() / 8 + 64, pieceBytes_);
-    // Only a line that holds the host's rarest byte needs a closer look: in a list of a
-    // hundred thousand lines, a handful do.
-    LineCursor lines(LineBuffer_, RarestByte(Domain_));
-    std::string_view line;
-    bool marked = false;
-    for (LineIndex_ = 0; lines.Next(line, marked); ++LineIndex_) {
-      if (LineIndex_ == 0) {
-        const std::size_t markLength = Utf8MarkLength(line);
-        out.Put(line.substr(0, markLength));
-        line.remove_prefix(markLength);
-      }
-      const Naming naming = mark && marked ? NamesHost(line, Domain_) : Naming::None;
+    std::string_view text = LineBuffer_;
+    out.Put(text.substr(0, Utf8MarkLength(text)));
+    for (text.remove_prefix(Utf8MarkLength(text)); !text.empty();) {
+      const std::string_view line = TakeLine(text);
+      const Naming naming = mark ? NamesHost(line, Domain_) : Naming::None;
       if (naming != Naming::None) out.Put("#");
       out.PutLine(line);
       if (naming == Naming::Some) {
@@ -153,17 +138,13 @@ bool HostFileHandler::WritePass(bool mark, std::optional<std::string_view> expec
       }
     }
     out.Drain();
-  };
-  // Every line comes back ending in CR LF, and a line with other names gains a copy: a list
-  // just under the bound could come back over it, and the next repair would refuse it. Only a
-  // file of more than a third of the bound can grow so far.
-  if (LineBuffer_.size() > kMaxHostFileBytes / 3) {
-    CountingFile counted;
-    write(counted);
-    if (counted.Bytes() > kMaxHostFileBytes) {
-      throw platform::FileTooLarge(FilePath_, counted.Bytes(), kMaxHostFileBytes, true);
+    // Every line comes back ending in CR LF, and a line with other names gains a copy: a list
+    // just under the bound could come back over it, and the next repair would refuse it. The
+    // new file is then removed before it replaces anything.
+    if (out.Written() > kMaxHostFileBytes) {
+      throw platform::FileTooLarge(FilePath_, out.Written(), kMaxHostFileBytes, true);
     }
-  }
+  };
   return ReplaceContents(files_, FilePath_, write, expected);
 }
 

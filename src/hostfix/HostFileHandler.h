@@ -57,8 +57,6 @@ class HostFileHandler {
   // The file as last read, every line in its own bytes, with the line ends it had: the passes
   // step through it line by line, and nothing of it is copied a line at a time.
   std::string LineBuffer_;
-  // The line that a pass has reached, counted from 0.
-  std::size_t LineIndex_ = 0;
   std::string FilePath_;
   std::string Domain_;
   // Whether the last ProcessFile rewrote the file, and so what RestoreFile may undo.

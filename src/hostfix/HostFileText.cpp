@@ -43,6 +43,16 @@ void ForEachName(std::string_view line, std::string_view host, Each each) {
 
 }  // namespace
 
+std::string_view TakeLine(std::string_view& text) {
+  // A byte at a time: find_first_of looks each one up in the set, five times slower.
+  std::size_t end = 0;
+  while (end < text.size() && text[end] != '\r' && text[end] != '\n') ++end;
+  const std::string_view line = text.substr(0, end);
+  const std::size_t next = text.compare(end, 2, "\r\n") == 0 ? end + 2 : end + 1;
+  text.remove_prefix(std::min(next, text.size()));
+  return line;
+}
+
 bool IsUtf16(std::string_view bytes) {
   return bytes.substr(0, 2) == "\xFF\xFE" || bytes.substr(0, 2) == "\xFE\xFF";
 }
@@ -82,27 +92,12 @@ void AddRepaired(std::vector<RepairedName>& names, const RepairedName& name) {
 
 std::vector<RepairedName> NamesRepaired(std::string_view text, std::string_view host) {
   std::vector<RepairedName> names;
-  const char lower = RarestByte(host);
-  const char upper = AsciiUpper(lower);
-  constexpr std::string_view kLineEnds = "\r\n";
-  std::size_t nextLower = text.find(lower);
-  // A marker that is no letter is looked for once.
-  std::size_t nextUpper = upper != lower ? text.find(upper) : std::string_view::npos;
-  std::size_t done = 0;  // where the line after the last one looked at starts
-  for (;;) {
-    const std::size_t at = std::min(nextLower, nextUpper);
-    if (at == std::string_view::npos) return names;
-    std::size_t start = at;
-    while (start > done && kLineEnds.find(text[start - 1]) == std::string_view::npos) --start;
-    const std::size_t end = std::min(text.find_first_of(kLineEnds, at), text.size());
-    std::string_view line = text.substr(start, end - start);
-    if (start == 0) line.remove_prefix(Utf8MarkLength(line));
+  for (text.remove_prefix(Utf8MarkLength(text)); !text.empty();) {
+    const std::string_view line = TakeLine(text);
+    if (NamesHost(line, host) == Naming::None) continue;
     const std::size_t first = line.find_first_not_of(kFieldSeparators);
-    const std::optional<platform::IpAddress> address =
-        first == std::string_view::npos
-            ? std::nullopt
-            : platform::ParseIpAddress(std::string(
-                  line.substr(first, line.find_first_of(kFieldSeparators, first) - first)));
+    const std::optional<platform::IpAddress> address = platform::ParseIpAddress(
+        std::string(line.substr(first, line.find_first_of(kFieldSeparators, first) - first)));
     ForEachName(line, host, [&](std::size_t, std::size_t start, std::size_t end, bool named) {
       if (!named) return;
       RepairedName repaired;
@@ -111,12 +106,8 @@ std::vector<RepairedName> NamesRepaired(std::string_view text, std::string_view 
       if (address) repaired.addresses.push_back(*address);
       AddRepaired(names, repaired);
     });
-    done = end;
-    // Past the line, and past the marker even where it is a line end itself.
-    const std::size_t from = std::max(end, at + 1);
-    if (nextLower < from) nextLower = text.find(lower, from);
-    if (nextUpper < from) nextUpper = text.find(upper, from);
   }
+  return names;
 }
 
 void AppendOtherNames(std::string_view line, std::string_view host, std::string& out) {
@@ -127,30 +118,6 @@ void AppendOtherNames(std::string_view line, std::string_view host, std::string&
     kept = end;
   });
   out.append(line, kept);
-}
-
-namespace {
-
-// The bytes of host names from the commonest in host files to the rarest, roughly: every line
-// has an address of digits and dots, and the names are mostly English letters. A byte that is
-// not here is rarer still.
-constexpr std::string_view kCommonFirst = ".0etaoinsrcldmuphgbfkwyv12x3j4z5q6789-";
-
-std::size_t Commonness(char byte) {
-  return std::min(kCommonFirst.find(AsciiLower(byte)), kCommonFirst.size());
-}
-
-}  // namespace
-
-LineCursor::LineCursor(std::string_view text, char marker)
-    : text_(text), lower_(AsciiLower(marker)), upper_(AsciiUpper(lower_)) {}
-
-char RarestByte(std::string_view host) {
-  char rarest = host.empty() ? '\0' : AsciiLower(host[0]);
-  for (char byte : host) {
-    if (Commonness(byte) > Commonness(rarest)) rarest = AsciiLower(byte);
-  }
-  return rarest;
 }
 
 }  // namespace veltrim::hostfix

@@ -105,16 +105,21 @@ TEST(Win32Desktop, TheShellOpensThePageInTheUsersBrowser) {
   }
 }
 
-// The system's resolver answers a name it knows, and one it does not, each within moments.
+// The system's resolver answers a name it knows, and one it does not, each within its bound.
 TEST(Win32Desktop, LooksNamesUpThroughTheSystemsResolver) {
   platform::Win32Desktop desktop;
   for (const std::string host : {"localhost", "name.invalid"}) {
-    const std::uint64_t start = desktop.Milliseconds();
-    const std::unique_ptr<platform::NameLookUp> lookUp = desktop.StartLookUp(host);
+    // Now and then Wine's resolver hangs on a name: the look-up gives up at its bound, and is
+    // asked again, as the fix does.
     std::optional<platform::LookUpAnswer> answer;
-    while (!(answer = lookUp->Answer()) && desktop.Milliseconds() - start < 10000) ::Sleep(10);
-    ASSERT_TRUE(answer.has_value()) << host << " never answered";
-    EXPECT_LT(desktop.Milliseconds() - start, 5000u) << host;
+    for (int asked = 0;
+         asked < 3 && (!answer || answer->outcome == platform::LookUpOutcome::CannotAnswerNow);
+         ++asked) {
+      const std::uint64_t start = desktop.Milliseconds();
+      const std::unique_ptr<platform::NameLookUp> lookUp = desktop.StartLookUp(host);
+      while (!(answer = lookUp->Answer())) ::Sleep(10);
+      EXPECT_LE(desktop.Milliseconds() - start, platform::kLookUpMs + 500) << host;
+    }
     EXPECT_EQ(answer->outcome, host == "localhost" ? platform::LookUpOutcome::Addresses
                                                    : platform::LookUpOutcome::NoSuchName)
         << host;

@@ -41,7 +41,8 @@ class Program {
   // The visible top-level window of `windowClass`, or nullptr after the timeout.
   HWND WaitForWindow(const wchar_t* windowClass, DWORD timeoutMs = 10000) const;
   // The next message box; throws after the timeout.
-  MessageBoxState WaitForMessageBox(DWORD timeoutMs = 15000) const;
+  // Long enough for a fix whose look-ups Wine's resolver leaves hanging for a while.
+  MessageBoxState WaitForMessageBox(DWORD timeoutMs = 30000) const;
   // True if a message box shows up within the time.
   bool ShowsMessageBoxWithin(DWORD timeoutMs) const;
   bool WaitForExit(DWORD timeoutMs = 10000) const;

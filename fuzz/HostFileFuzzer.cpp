@@ -106,7 +106,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   platform.files[kPath] = contents;
   FaultyFileSystem faulty(platform, fault);
   // Pieces of 1 to 40 bytes, so that small files reach the writer's piece bounds too.
-  veltrim::hostfix::HostFileHandler handler(faulty, 1 + size % 40);
+  veltrim::hostfix::HostFileHandler handler(faulty, "C:\\lock", 1 + size % 40);
   // The other program writes only once a repair is on its way to the rename; the repair then
   // starts over from what it wrote, and decides anew from that alone. Its line may join a last
   // line that had no end, so that nothing there names the host any more.

@@ -3,13 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <fstream>
 #include <stdexcept>
 #include <thread>
 
 #include "FaultyFileSystem.h"
 #include "HostFileHandler.h"
-#include "NativeFileSystem.h"
 #include "SystemError.h"
 #include "TempFolder.h"
 
@@ -21,7 +19,7 @@ using testing::TempFolder;
 
 using testing::Fault;
 
-platform::NativeFileSystem files;
+const std::string kLock = RepairLockPath("C:\\windows\\system32");
 
 class FailingRewrite : public ::testing::TestWithParam<Fault> {};
 
@@ -29,8 +27,8 @@ TEST_P(FailingRewrite, LeavesTheFileWholeAndNothingBeside) {
   TempFolder folder;
   const std::string before = "127.0.0.1 localhost\n10.0.0.1 example.com\n";
   folder.Write("hosts", before);
-  testing::FaultyFileSystem faulty(files, GetParam());
-  HostFileHandler handler(faulty);
+  testing::FaultyFileSystem faulty(folder.Files(), GetParam());
+  HostFileHandler handler(faulty, kLock);
 
   EXPECT_THROW(handler.ProcessFile(folder.PathOf("hosts"), "example.com"), SystemError);
   EXPECT_EQ(folder.Read("hosts"), before);
@@ -59,25 +57,24 @@ INSTANTIATE_TEST_SUITE_P(HostFileHandler, FailingRewrite,
 TEST(HostFileHandler, ChangeDuringTheRenamesWaitIsKept) {
   TempFolder folder;
   folder.Write("hosts", "10.0.0.1 example.com\r\n");
-  testing::FaultyFileSystem changing(files, Fault::ChangedDuringWait);
-  HostFileHandler handler(changing);
+  testing::FaultyFileSystem changing(folder.Files(), Fault::ChangedDuringWait);
+  HostFileHandler handler(changing, kLock);
   handler.ProcessFile(folder.PathOf("hosts"), "example.com");
   EXPECT_EQ(folder.Read("hosts"),
             "#10.0.0.1 example.com\r\n#" + std::string(testing::kOtherProgramsLine));
   EXPECT_EQ(folder.Names(), std::vector<std::string>{"hosts"});
 }
 
-// A repair that is held up between its check and its rename, as a process may be.
+#ifdef _WIN32
+// Under Wine alone, where the lock is a real file that the other thread holds.
+// A repair that is held up before its rename, as a process may be.
 class SlowToRename final : public testing::ForwardingFileSystem {
  public:
-  SlowToRename() : ForwardingFileSystem(files) {}
+  explicit SlowToRename(platform::FileSystem& files) : ForwardingFileSystem(files) {}
   bool PutInPlace(const std::string& target, const std::string& replacement,
-                  const std::function<bool()>& unchanged) override {
-    return inner_.PutInPlace(target, replacement, [&] {
-      const bool same = unchanged();
-      std::this_thread::sleep_for(std::chrono::milliseconds(300));
-      return same;
-    });
+                  std::optional<std::string_view> expected) override {
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    return inner_.PutInPlace(target, replacement, expected);
   }
 };
 
@@ -88,9 +85,9 @@ TEST(HostFileHandler, TwoRepairsAtOnceKeepBothMarks) {
   for (int round = 0; round < 3; ++round) {
     TempFolder folder;
     folder.Write("hosts", "10.0.0.1 a.example\r\n10.0.0.2 b.example\r\n");
-    SlowToRename slow;
-    HostFileHandler first(slow);
-    HostFileHandler second(files);
+    SlowToRename slow(folder.Files());
+    HostFileHandler first(slow, kLock);
+    HostFileHandler second(folder.Files(), kLock);
     std::string firstError;
     std::thread other([&] {
       try {
@@ -108,21 +105,24 @@ TEST(HostFileHandler, TwoRepairsAtOnceKeepBothMarks) {
   }
 }
 
+#endif
+
 // Another program (a VPN client, say) writes the host file between Veltrim's read and its
 // replace, for the first `times` rewrites.
 class ChangedMeanwhile final : public testing::ForwardingFileSystem {
  public:
-  explicit ChangedMeanwhile(int times) : ForwardingFileSystem(files), times_(times) {}
+  ChangedMeanwhile(TempFolder& folder, int times)
+      : ForwardingFileSystem(folder.Files()), folder_(folder), times_(times) {}
   std::unique_ptr<platform::OutputFile> CreateFileBeside(const std::string& path) override {
     if (changes_ < times_) {
-      std::string changed = inner_.ReadFile(path, SIZE_MAX);
-      changed += "10.8.0." + std::to_string(++changes_) + " vpn.example.com\r\n";
-      std::ofstream(path, std::ios::binary | std::ios::trunc) << changed;
+      folder_.Write("hosts", folder_.Read("hosts") + "10.8.0." + std::to_string(++changes_) +
+                                 " vpn.example.com\r\n");
     }
     return inner_.CreateFileBeside(path);
   }
 
  private:
+  TempFolder& folder_;
   int times_;
   int changes_ = 0;
 };
@@ -136,8 +136,8 @@ TEST(HostFileHandler, ChangesOfAnotherProgramAreKept) {
     TempFolder folder;
     const std::string ours = "127.0.0.1 localhost\r\n10.0.0.9 example.com\r\n";
     folder.Write("hosts", ours);
-    ChangedMeanwhile changing(times);
-    HostFileHandler handler(changing);
+    ChangedMeanwhile changing(folder, times);
+    HostFileHandler handler(changing, kLock);
     std::string error;
     try {
       handler.ProcessFile(folder.PathOf("hosts"), "example.com");

@@ -223,8 +223,9 @@ TEST_P(WholeFix, StepsAndFiles) {
   machine.files.files = kUntouched;
   machine.typed = c.typed;
   c.arrange(machine);
-  hostfix::HostFileHandler hosts(machine.files);
-  hostfix::HostFileHandler lmHosts(machine.files);
+  const std::string lock = hostfix::RepairLockPath(machine.desktop.systemFolder);
+  hostfix::HostFileHandler hosts(machine.files, lock);
+  hostfix::HostFileHandler lmHosts(machine.files, lock);
 
   RunFix(machine, machine.desktop, hosts, lmHosts);
 
@@ -232,7 +233,12 @@ TEST_P(WholeFix, StepsAndFiles) {
   EXPECT_EQ(machine.files.files, c.files);
 }
 
+#ifdef _WIN32
 const std::string kCyrillicAddress = "http://\xD0\xBF\xD1\x80\xD0\xB8\xD0\xBC\xD0\xB5\xD1\x80.com/";
+#else
+// Natively there is no IDNA conversion (it is the system's): the name in its ASCII form.
+const std::string kCyrillicAddress = "http://xn--e1afmkfd.com/";
+#endif
 const std::string kElsewhere = "D:\\Resolver";
 
 INSTANTIATE_TEST_SUITE_P(

@@ -3,23 +3,20 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <filesystem>
 #include <stdexcept>
 
 #include "BlockList.h"
 #include "HostFileText.h"
 #include "MemoryFileSystem.h"
-#include "NativeFileSystem.h"
 #include "TempFolder.h"
 
 namespace veltrim::hostfix {
 namespace {
 
-using testing::ReadBytes;
 using testing::TempFolder;
 using namespace std::string_literals;
 
-platform::NativeFileSystem files;
+const std::string kLock = RepairLockPath("C:\\windows\\system32");
 
 struct RewriteCase {
   std::string name;
@@ -37,7 +34,7 @@ TEST_P(Rewrite, WritesExactBytes) {
   const RewriteCase& c = GetParam();
   TempFolder folder;
   folder.Write("hosts", c.before);
-  HostFileHandler handler(files, c.piece);
+  HostFileHandler handler(folder.Files(), kLock, c.piece);
 
   handler.ProcessFile(folder.PathOf("hosts"), c.domain);
 
@@ -135,7 +132,7 @@ TEST_P(Line, IsWrittenSo) {
   const LineCase& c = GetParam();
   testing::MemoryFileSystem memory;
   memory.files["hosts"] = c.line;
-  HostFileHandler handler(memory);
+  HostFileHandler handler(memory, kLock);
   // A file in which no line names the host is not rewritten.
   std::string written = c.line;
   if (c.written == Written::Marked) written = "#" + c.line + "\r\n";
@@ -222,21 +219,17 @@ TEST_P(LeftAlone, AndRestoreDoesNothing) {
   TempFolder folder;
   folder.Write("saved", "1.1.1.1 example.com\r\n");
   const bool linked = c.kind == UntouchedCase::Link || c.kind == UntouchedCase::FolderLink;
-  const std::string file = folder.PathOf(linked ? "target" : "hosts");
+  const std::string file = linked ? "target" : "hosts";
   if (c.kind == UntouchedCase::Folder || c.kind == UntouchedCase::FolderLink) {
-    std::filesystem::create_directory(file);
+    folder.MakeFolder(file);
   }
-  if (!c.contents.empty()) folder.Write(linked ? "target" : "hosts", c.contents);
-  std::error_code linkError;
-  if (c.kind == UntouchedCase::Link) {
-    std::filesystem::create_symlink(file, folder.PathOf("hosts"), linkError);
-  } else if (c.kind == UntouchedCase::FolderLink) {
-    std::filesystem::create_directory_symlink(file, folder.PathOf("hosts"), linkError);
-  }
+  if (!c.contents.empty()) folder.Write(file, c.contents);
   // Wine makes none, nor Windows without the right to.
-  if (linkError) GTEST_SKIP() << "no symbolic link can be made here: " << linkError.message();
-  if (c.size != 0) std::filesystem::resize_file(file, c.size);
-  HostFileHandler handler(files);
+  if (linked && !folder.MakeLink("hosts", file, c.kind == UntouchedCase::FolderLink)) {
+    GTEST_SKIP() << "no symbolic link can be made here";
+  }
+  if (c.size != 0) folder.Resize(file, c.size);
+  HostFileHandler handler(folder.Files(), kLock);
   handler.ProcessFile(folder.PathOf("saved"), "example.com");
 
   std::string error;
@@ -252,9 +245,9 @@ TEST_P(LeftAlone, AndRestoreDoesNothing) {
 
   EXPECT_EQ(folder.Read("saved"), "#1.1.1.1 example.com\r\n");
   if (c.size != 0) {
-    EXPECT_EQ(std::filesystem::file_size(file), c.size);
+    EXPECT_EQ(folder.SizeOf(file), c.size);
   } else if (!c.contents.empty()) {
-    EXPECT_EQ(ReadBytes(file), c.contents);
+    EXPECT_EQ(folder.Read(file), c.contents);
   }
   std::vector<std::string> names{"saved"};
   if (!c.contents.empty() || c.kind != UntouchedCase::File) names.insert(names.begin(), "hosts");
@@ -300,7 +293,7 @@ TEST(HostFileHandler, RepairsABlockListOfAHundredAndSeventyThousandLines) {
   };
   TempFolder folder;
   folder.Write("hosts", before);
-  HostFileHandler handler(files);
+  HostFileHandler handler(folder.Files(), kLock);
 
   handler.ProcessFile(folder.PathOf("hosts"), "localhost");
   handler.ProcessFile(folder.PathOf("hosts"), blocklist::kBlockListHost);
@@ -312,36 +305,6 @@ TEST(HostFileHandler, RepairsABlockListOfAHundredAndSeventyThousandLines) {
   EXPECT_EQ(folder.Names(), std::vector<std::string>{"hosts"});
 }
 
-#ifndef _WIN32
-// The new file takes the old one's permissions (on Windows its DACL, which Wine does not keep).
-TEST(HostFileHandler, RewriteKeepsThePermissions) {
-  TempFolder folder;
-  folder.Write("hosts", "1.1.1.1 example.com\r\n");
-  const auto mode = std::filesystem::perms::owner_read | std::filesystem::perms::owner_write |
-                    std::filesystem::perms::others_read;
-  std::filesystem::permissions(folder.PathOf("hosts"), mode);
-  HostFileHandler handler(files);
-  handler.ProcessFile(folder.PathOf("hosts"), "example.com");
-  EXPECT_EQ(folder.Read("hosts"), "#1.1.1.1 example.com\r\n");
-  EXPECT_EQ(std::filesystem::status(folder.PathOf("hosts")).permissions(), mode);
-}
-
-// Every file that a repair or its undo opens is closed again.
-TEST(HostFileHandler, LeavesNoFileOpen) {
-  auto openFiles = [] {
-    auto entries = std::filesystem::directory_iterator("/proc/self/fd");
-    return std::distance(std::filesystem::begin(entries), std::filesystem::end(entries));
-  };
-  TempFolder folder;
-  folder.Write("hosts", "1.1.1.1 example.com\r\n");
-  HostFileHandler handler(files);
-  const auto before = openFiles();
-  handler.ProcessFile(folder.PathOf("hosts"), "example.com");
-  handler.RestoreFile();
-  EXPECT_EQ(openFiles(), before);
-}
-#endif
-
 // A run that was killed part way leaves its new file beside the host file; the next one
 // removes it, and nothing of another pattern.
 TEST(HostFileHandler, RemovesOnlyTheNewFilesOfAnEarlierRun) {
@@ -352,7 +315,7 @@ TEST(HostFileHandler, RemovesOnlyTheNewFilesOfAnEarlierRun) {
   for (const std::string& name : kept) folder.Write(name, "1.1.1.1 example.com\r\n");
   folder.Write("hosts.1a2b-3.veltrim-new", "half a fi");
   folder.Write("hosts.f-12.veltrim-new", "");
-  HostFileHandler handler(files);
+  HostFileHandler handler(folder.Files(), kLock);
 
   handler.ProcessFile(folder.PathOf("hosts"), "example.com");
 

@@ -8,12 +8,14 @@
 
 #include "AskForText.h"
 #include "IpAddress.h"
-#include "NativeFileSystem.h"
 #include "Scoped.h"
 #include "SiblingNames.h"
 #include "SystemError.h"
 #include "SystemVariables.h"
 #include "TempFolder.h"
+#ifdef _WIN32
+#include "Win32FileSystem.h"
+#endif
 
 namespace veltrim::platform {
 namespace {
@@ -129,11 +131,12 @@ TEST(SiblingNames, TellTheProgramsOwnNewFiles) {
   }
 }
 
+#ifdef _WIN32
 // A name for the new file that is taken already (left by an earlier process that had the same
 // id) is passed over, not failed on. A folder that is not there has no leftovers.
-TEST(NativeFileSystem, NewFileTakesTheNextFreeName) {
+TEST(Win32FileSystem, NewFileTakesTheNextFreeName) {
   testing::TempFolder folder;
-  NativeFileSystem files;
+  Win32FileSystem files;
   const std::string hosts = folder.PathOf("hosts");
   const std::string first = files.CreateFileBeside(hosts)->Path();
   // "hosts.<process>-<count>.veltrim-new"
@@ -150,10 +153,10 @@ TEST(NativeFileSystem, NewFileTakesTheNextFreeName) {
 
 // Each failing file operation says what it could not do, on which file, and none is taken for
 // a success.
-TEST(NativeFileSystem, FailuresNameTheActionAndTheFile) {
+TEST(Win32FileSystem, FailuresNameTheActionAndTheFile) {
   testing::TempFolder folder;
   folder.Write("hosts", "x");
-  NativeFileSystem files;
+  Win32FileSystem files;
   const std::string missing = folder.PathOf("missing");
   const std::string inMissingFolder = folder.PathOf("missing/hosts");
   struct Case {
@@ -161,22 +164,16 @@ TEST(NativeFileSystem, FailuresNameTheActionAndTheFile) {
     std::string path;
     std::function<void()> operation;
   };
-  // Windows will not open a folder as a file; POSIX opens it and fails to read.
-#ifdef _WIN32
-  const char* readingAFolder = "open for reading";
-#else
-  const char* readingAFolder = "read";
-#endif
   const std::vector<Case> cases = {
       {"open for reading", missing, [&] { files.ReadFile(missing, SIZE_MAX); }},
-      {readingAFolder, folder.Path(), [&] { files.ReadFile(folder.Path(), SIZE_MAX); }},
+      {"open for reading", folder.Path(), [&] { files.ReadFile(folder.Path(), SIZE_MAX); }},
       {"open for writing", missing, [&] { files.CheckWritable(missing); }},
       {"create a new file beside", inMissingFolder,
        [&] { files.CreateFileBeside(inMissingFolder); }},
       {"read the permissions of", missing,
        [&] { files.CopyProtection(missing, folder.PathOf("hosts")); }},
       {"replace", folder.PathOf("hosts"),
-       [&] { files.PutInPlace(folder.PathOf("hosts"), missing, [] { return true; }); }}};
+       [&] { files.PutInPlace(folder.PathOf("hosts"), missing, std::nullopt); }}};
   for (const Case& c : cases) {
     try {
       c.operation();
@@ -188,6 +185,7 @@ TEST(NativeFileSystem, FailuresNameTheActionAndTheFile) {
   }
   EXPECT_EQ(folder.Read("hosts"), "x");
 }
+#endif
 
 }  // namespace
 }  // namespace veltrim::platform

@@ -12,13 +12,13 @@
 #include <memory>
 #include <thread>
 
-#include "ForwardingFileSystem.h"
+#include "FixMessages.h"
 #include "HostFileHandler.h"
-#include "NativeFileSystem.h"
 #include "Scoped.h"
 #include "SystemError.h"
 #include "TempFolder.h"
 #include "Win32Error.h"
+#include "Win32FileSystem.h"
 
 namespace veltrim::hostfix {
 namespace {
@@ -27,7 +27,8 @@ using platform::SystemError;
 using testing::ReadBytes;
 using testing::TempFolder;
 
-platform::NativeFileSystem files;
+platform::Win32FileSystem files;
+const std::string kLock = RepairLockPath("C:\\windows\\system32");
 
 const std::string kBefore = "127.0.0.1 localhost\r\n10.0.0.1 example.com\r\n";
 
@@ -36,7 +37,7 @@ class Win32Files : public ::testing::Test {
   Win32Files() { folder.Write("hosts", kBefore); }
   std::string Hosts() const { return folder.PathOf("hosts"); }
   TempFolder folder;
-  HostFileHandler handler{files};
+  HostFileHandler handler{files, kLock};
 };
 
 // Programs that take over name resolution hide their hosts file; it is repaired all the same and
@@ -73,16 +74,17 @@ class Hold {
 
 // The new file is held as soon as it is written and closed, as a scanner that looks at every
 // file as it is closed would.
-class ScannedNewFile final : public testing::ForwardingFileSystem {
+class ScannedNewFile final : public platform::Win32FileSystem {
  public:
   ScannedNewFile(DWORD share, std::function<void()> meanwhile = {})
-      : ForwardingFileSystem(files), share_(share), meanwhile_(std::move(meanwhile)) {}
+      : share_(share), meanwhile_(std::move(meanwhile)) {}
+  // The check before each attempt at the rename.
   bool Holds(const std::string& path, std::string_view expected) override {
     ++reads;
-    return inner_.Holds(path, expected);
+    return Win32FileSystem::Holds(path, expected);
   }
   void CopyProtection(const std::string& original, const std::string& copy) override {
-    inner_.CopyProtection(original, copy);
+    Win32FileSystem::CopyProtection(original, copy);
     if (hold_ != nullptr) return;
     hold_ = std::make_unique<Hold>(copy, share_, 600, meanwhile_);
     EXPECT_TRUE(hold_->Holds());
@@ -110,7 +112,7 @@ TEST_F(Win32Files, BriefHoldsAreWaitedOutWhateverTheyShare) {
     EXPECT_EQ(folder.Read("hosts"), repaired) << "hosts shared " << share;
     folder.Write("hosts", kBefore);
     ScannedNewFile scanned(share);
-    HostFileHandler scannedHandler(scanned);
+    HostFileHandler scannedHandler(scanned, kLock);
     scannedHandler.ProcessFile(Hosts(), "example.com");
     EXPECT_EQ(folder.Read("hosts"), repaired) << "the new file shared " << share;
     // Checked again every 50 ms or so while the hold lasts, not in a busy loop.
@@ -134,7 +136,7 @@ TEST_F(Win32Files, AChangeWhileTheRenameWaitsIsKept) {
     DWORD written = 0;
     EXPECT_TRUE(::WriteFile(file.Get(), line, sizeof line - 1, &written, nullptr));
   });
-  HostFileHandler scannedHandler(scanned);
+  HostFileHandler scannedHandler(scanned, kLock);
   scannedHandler.ProcessFile(Hosts(), "example.com");
   EXPECT_EQ(folder.Read("hosts"),
             "127.0.0.1 localhost\r\n#10.0.0.1 example.com\r\n#10.8.0.1 vpn.example.com\r\n");
@@ -146,10 +148,9 @@ TEST_F(Win32Files, AChangeWhileTheRenameWaitsIsKept) {
 // repairs; nor a program that took a public name first, as a mutex that it never lets go of or
 // as an event.
 TEST_F(Win32Files, NothingButARepairHoldsOneOff) {
-  const char kLock[] = "C:\\windows\\system32\\drivers\\etc\\veltrim.lock";
   std::ofstream(kLock).put(0);
   const platform::ScopedHandle attributesOnly(::CreateFileA(
-      kLock, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+      kLock.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   ASSERT_TRUE(attributesOnly.IsSet());
   for (bool mutex : {true, false}) {
@@ -172,7 +173,7 @@ TEST_F(Win32Files, NothingButARepairHoldsOneOff) {
     EXPECT_EQ(folder.Read("hosts"), "127.0.0.1 localhost\r\n#10.0.0.1 example.com\r\n");
   }
   // Kept for the next repair: never deleted, so never left "delete pending" behind such a handle.
-  EXPECT_NE(::GetFileAttributesA(kLock), INVALID_FILE_ATTRIBUTES);
+  EXPECT_NE(::GetFileAttributesA(kLock.c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
 // A program that keeps the file open fails the repair, within a few seconds, which says so and
@@ -200,14 +201,14 @@ TEST(Win32ProtectedFile, FileThatMayNotBeWrittenFailsUnchanged) {
   if (path == nullptr) GTEST_SKIP() << "VELTRIM_PROTECTED_HOSTS is not set";
   std::filesystem::path file(path);
   const std::string before = ReadBytes(path);
-  HostFileHandler handler(files);
+  HostFileHandler handler(files, kLock);
   try {
     handler.ProcessFile(path, "example.com");
     FAIL() << "no error";
   } catch (const SystemError& error) {
     EXPECT_EQ(error.Number(), static_cast<unsigned long>(ERROR_ACCESS_DENIED));
     EXPECT_EQ(error.Action(), "open for writing");
-    EXPECT_EQ(std::string(error.what()),
+    EXPECT_EQ(FailureMessage(error),
               "Could not open for writing " + std::string(path) +
                   ".\r\n\r\nError 5: " + platform::DescribeError(ERROR_ACCESS_DENIED));
   }

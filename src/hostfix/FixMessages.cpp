@@ -1,8 +1,20 @@
 #include "FixMessages.h"
 
+#include "SystemError.h"
+
 namespace veltrim::hostfix {
 
 namespace {
+
+std::string CouldNotRepair(const std::string& path, const std::string& why) {
+  return "Could not repair " + path + ": " + why;
+}
+
+// In tenths, rounded down, so that a size just over the limit does not read as the limit.
+std::string Megabytes(std::uint64_t bytes) {
+  const std::uint64_t tenths = bytes * 10 >> 20;
+  return std::to_string(tenths / 10) + "." + std::to_string(tenths % 10) + " MB";
+}
 
 std::string WithReactivate(const std::string& text) {
   return text + "\r\n\r\nYou may now reactivate any web acceleration software that you use.";
@@ -48,6 +60,47 @@ std::string CouldNotOpenThePage(const std::string& asTyped) {
   return "Veltrim could not open the page for you: the Windows desktop did not start the "
          "browser.\r\n\r\n" +
          OpenItYourself(asTyped);
+}
+
+std::string FailureMessage(const std::exception& error) {
+  const auto* failed = dynamic_cast<const platform::SystemError*>(&error);
+  if (failed == nullptr) return error.what();
+  return "Could not " + failed->Action() + " " + failed->Path() + ".\r\n\r\nError " +
+         std::to_string(failed->Number()) + ": " + failed->Description();
+}
+
+std::string NoSystemFolder() {
+  return "Could not find the Windows system folder, so nothing was changed.";
+}
+
+std::string HostFilesFolderUnknown(const std::string& configured) {
+  return "Could not repair the host files: Windows is set to read them from \"" + configured +
+         "\", and Veltrim cannot tell which folder of this computer that is. No host file was "
+         "changed.";
+}
+
+std::string FileTooLarge(const std::string& path, std::uint64_t size, std::uint64_t limit,
+                         bool repaired) {
+  return CouldNotRepair(path, (repaired ? "repaired, it would be " : "it is ") + Megabytes(size) +
+                                  " (" + std::to_string(size) +
+                                  " bytes), and Veltrim repairs host files of up to " +
+                                  std::to_string(limit >> 20) + " MB. It was left as it was.");
+}
+
+std::string LinkNotFollowed(const std::string& path) {
+  return CouldNotRepair(
+      path, "it is a link to another file, which Veltrim does not follow. It was left as it was.");
+}
+
+std::string KeptChanging(const std::string& path) {
+  return CouldNotRepair(path,
+                        "another program kept changing it. It was left as that program wrote it.");
+}
+
+std::string AnotherVeltrimRepairing(const std::string& path) {
+  return CouldNotRepair(path,
+                        "another Veltrim was repairing the host files and did not finish in "
+                        "time. It was left as it was.");
 }
 
 }  // namespace veltrim::hostfix

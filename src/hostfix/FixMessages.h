@@ -1,13 +1,16 @@
-// What the fix tells the user at its end, and the question it asks. Texts are UTF-8, line
-// breaks CR LF.
+// Every text that Veltrim gives the user: what the fix says at its end, the question it asks,
+// and why a host file was not repaired. Texts are UTF-8, line breaks CR LF.
 #pragma once
 
+#include <cstdint>
+#include <exception>
 #include <string>
 
 namespace veltrim::hostfix {
 
 inline constexpr char kInvalidWebAddress[] = "Invalid web address";
 inline constexpr char kDidThePageLoad[] = "Did the Page load successfully?";
+inline constexpr char kUnexpectedError[] = "An unexpected error occurred.";
 
 // Yes, after the resolver was seen to answer without the repaired lines.
 std::string CorrectionRemains();
@@ -25,5 +28,20 @@ std::string BlockedByTheNetwork(const std::string& host, const std::string& addr
 std::string OpenItYourself(const std::string& asTyped);
 // The desktop shell would not open the page.
 std::string CouldNotOpenThePage(const std::string& asTyped);
+
+// Why a fix stopped: a failed operation of the system as "Could not <action> <path>." with the
+// system's error, any other refusal as it was given.
+std::string FailureMessage(const std::exception& error);
+
+std::string NoSystemFolder();
+// Windows reads the host files from the folder that `configured` names, which is not certainly
+// one of this computer.
+std::string HostFilesFolderUnknown(const std::string& configured);
+// `size` bytes, over `limit`; `repaired` when it is the repair that would come out so large.
+std::string FileTooLarge(const std::string& path, std::uint64_t size, std::uint64_t limit,
+                         bool repaired);
+std::string LinkNotFollowed(const std::string& path);
+std::string KeptChanging(const std::string& path);
+std::string AnotherVeltrimRepairing(const std::string& path);
 
 }  // namespace veltrim::hostfix

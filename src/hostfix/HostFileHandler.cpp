@@ -6,6 +6,7 @@
 #include <memory>
 #include <stdexcept>
 
+#include "FixMessages.h"
 #include "HostFileText.h"
 #include "ReplaceContents.h"
 
@@ -64,7 +65,16 @@ class ChunkedWriter {
 
 }  // namespace
 
-bool HostFileHandler::IsPresent() const { return !FilePath_.empty() && files_.IsFile(FilePath_); }
+std::string RepairLockPath(const std::string& systemFolder) {
+  return systemFolder.empty() ? std::string() : systemFolder + "\\drivers\\etc\\veltrim.lock";
+}
+
+bool HostFileHandler::IsPresent() const {
+  if (FilePath_.empty()) return false;
+  const platform::PathKind kind = files_.KindOf(FilePath_);
+  if (kind == platform::PathKind::Link) throw std::runtime_error(LinkNotFollowed(FilePath_));
+  return kind == platform::PathKind::File;
+}
 
 void HostFileHandler::ProcessFile(const std::string& FilePath, const std::string& Domain) {
   FilePath_ = FilePath;
@@ -74,12 +84,17 @@ void HostFileHandler::ProcessFile(const std::string& FilePath, const std::string
   // What the last repair read is needed for its undo alone, which this call ends either way.
   LineBuffer_ = std::string();
   if (!IsPresent()) return;
-  const std::unique_ptr<platform::RepairLock> lock = Lock();
+  const std::unique_ptr<platform::HeldFile> lock = Lock();
   // Under the lock, no other Veltrim is writing a new file: whatever is left is a killed run's.
   files_.RemoveLeftoversBeside(FilePath_);
 
   for (int attempt = 1;; ++attempt) {
-    std::string contents = files_.ReadFile(FilePath_, kMaxHostFileBytes);
+    std::string contents;
+    try {
+      contents = files_.ReadFile(FilePath_, kMaxHostFileBytes);
+    } catch (const platform::FileOverLimit& large) {
+      throw std::runtime_error(FileTooLarge(FilePath_, large.Size(), kMaxHostFileBytes, false));
+    }
     // Read as single-byte text, UTF-16 would be split inside its characters and written back
     // corrupted.
     if (IsUtf16(contents)) return;
@@ -95,27 +110,25 @@ void HostFileHandler::ProcessFile(const std::string& FilePath, const std::string
       return;
     }
     if (attempt == kAttempts) {
-      throw std::runtime_error("Could not repair " + FilePath_ +
-                               ": another program kept changing it. It was left as that "
-                               "program wrote it.");
+      throw std::runtime_error(KeptChanging(FilePath_));
     }
   }
 }
 
 void HostFileHandler::RestoreFile() {
   if (!rewritten_ || !IsPresent()) return;
-  const std::unique_ptr<platform::RepairLock> lock = Lock();
+  const std::unique_ptr<platform::HeldFile> lock = Lock();
   WritePass(false, std::nullopt);
 }
 
-std::unique_ptr<platform::RepairLock> HostFileHandler::Lock() {
-  std::unique_ptr<platform::RepairLock> lock = files_.LockForRepair(FilePath_);
-  if (lock == nullptr) {
-    throw std::runtime_error("Could not repair " + FilePath_ +
-                             ": another Veltrim was repairing the host files and did not finish "
-                             "in time. It was left as it was.");
+std::unique_ptr<platform::HeldFile> HostFileHandler::Lock() {
+  // Not in the root of the current drive instead.
+  if (lockPath_.empty()) throw std::runtime_error(NoSystemFolder());
+  try {
+    return files_.OpenSharingNothing(lockPath_, kLockWaitMs);
+  } catch (const platform::FileBusy&) {
+    throw std::runtime_error(AnotherVeltrimRepairing(FilePath_));
   }
-  return lock;
 }
 
 bool HostFileHandler::WritePass(bool mark, std::optional<std::string_view> expected) {
@@ -142,7 +155,7 @@ bool HostFileHandler::WritePass(bool mark, std::optional<std::string_view> expec
     // just under the bound could come back over it, and the next repair would refuse it. The
     // new file is then removed before it replaces anything.
     if (out.Written() > kMaxHostFileBytes) {
-      throw platform::FileTooLarge(FilePath_, out.Written(), kMaxHostFileBytes, true);
+      throw std::runtime_error(FileTooLarge(FilePath_, out.Written(), kMaxHostFileBytes, true));
     }
   };
   return ReplaceContents(files_, FilePath_, write, expected);

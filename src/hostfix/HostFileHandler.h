@@ -14,6 +14,14 @@
 
 namespace veltrim::hostfix {
 
+// The repairs' lock: a file held open sharing nothing, in the system's own host files folder,
+// which only administrators and the system may write to. It is made once and never deleted: a
+// file deleted on close stays "delete pending" while any program holds it open for its
+// attributes alone, which every user may. A named kernel object would not do: any program may
+// create any name in Global\ first, as a mutex it never releases or with a DACL that shuts
+// administrators out. The empty text when `systemFolder` is.
+std::string RepairLockPath(const std::string& systemFolder);
+
 class HostFileHandler {
  public:
   // Another program that writes the file while it is being repaired (a VPN client, a
@@ -24,10 +32,15 @@ class HostFileHandler {
   // The new file is written in pieces of this many bytes at most.
   static constexpr std::size_t kPieceBytes = std::size_t{1} << 16;
 
-  // `pieceBytes` other than the default is for tests, which reach a piece's bounds with small
-  // files.
-  explicit HostFileHandler(platform::FileSystem& files, std::size_t pieceBytes = kPieceBytes)
-      : files_(files), pieceBytes_(pieceBytes) {}
+  // Another Veltrim's repair of both files takes well under a second, holds waited out included.
+  static constexpr unsigned kLockWaitMs = 8000;
+
+  // `lockPath` is the file that every Veltrim holds while it repairs (RepairLockPath), or the
+  // empty text where the system folder is not known. `pieceBytes` other than the default is
+  // for tests, which reach a piece's bounds with small files.
+  HostFileHandler(platform::FileSystem& files, std::string lockPath,
+                  std::size_t pieceBytes = kPieceBytes)
+      : files_(files), lockPath_(std::move(lockPath)), pieceBytes_(pieceBytes) {}
 
   // Undoes the last ProcessFile, if it rewrote the file: writes back the lines it read. After
   // a ProcessFile that rewrote nothing, it does nothing.
@@ -43,16 +56,18 @@ class HostFileHandler {
   const std::vector<RepairedName>& RepairedNames() const { return repairedNames_; }
 
  private:
+  // Throws for a link, which the repair would replace with a file.
   bool IsPresent() const;
   // Two Veltrims at once would each replace the file with their own repair of what they read,
   // and one repair would be lost; so each holds this from its read to its rename.
-  std::unique_ptr<platform::RepairLock> Lock();
+  std::unique_ptr<platform::HeldFile> Lock();
   // Writes the lines, each followed by CR LF, repairing those that name `Domain` when `mark`
   // is set; the file is replaced in one step. False, with nothing written, when the file no
   // longer holds `expected`.
   bool WritePass(bool mark, std::optional<std::string_view> expected);
 
   platform::FileSystem& files_;
+  std::string lockPath_;
   std::size_t pieceBytes_;
   // The file as last read, every line in its own bytes, with the line ends it had: the passes
   // step through it line by line, and nothing of it is copied a line at a time.

@@ -12,10 +12,7 @@ bool ReplaceContents(platform::FileSystem& files, const std::string& path,
     file->Flush();
     file->Close();
     files.CopyProtection(path, newPath);
-    if (files.PutInPlace(path, newPath,
-                         [&] { return !expected || files.Holds(path, *expected); })) {
-      return true;
-    }
+    if (files.PutInPlace(path, newPath, expected)) return true;
   } catch (...) {
     file.reset();  // a file that is still open cannot be removed on Windows
     files.RemoveFile(newPath);

@@ -3,6 +3,7 @@
 #include <stdexcept>
 
 #include "AsciiText.h"
+#include "FixMessages.h"
 
 namespace veltrim::hostfix {
 
@@ -26,10 +27,7 @@ std::string HostFilesFolder(platform::Desktop& desktop, const std::string& syste
   // the repair goes where the resolver looks.
   std::string folder = configured.folder;
   if (!IsAbsoluteDrivePath(folder) || !desktop.IsLocalFolder(folder)) {
-    throw std::runtime_error(
-        "Could not repair the host files: Windows is set to read them from \"" + configured.value +
-        "\", and Veltrim cannot tell which folder of this computer that is. "
-        "No host file was changed.");
+    throw std::runtime_error(HostFilesFolderUnknown(configured.value));
   }
   while (folder.back() == '\\') folder.pop_back();
   return folder;

@@ -3,11 +3,12 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <memory>
-#include <stdexcept>
+#include <optional>
 #include <string>
 #include <string_view>
+
+#include "SystemError.h"
 
 namespace veltrim::platform {
 
@@ -22,41 +23,35 @@ class OutputFile {
   virtual void Close() = 0;
 };
 
-// ReadFile's refusal of a file larger than it was asked to read, nothing more of it read; or a
-// repair's of a file that would come out larger, nothing of it written.
-class FileTooLarge : public std::runtime_error {
+// ReadFile's refusal of a file that holds more than it was asked to read, no more of it read.
+class FileOverLimit : public SystemError {
  public:
-  FileTooLarge(const std::string& path, std::uint64_t size, std::uint64_t limit,
-               bool repaired = false)
-      : std::runtime_error("Could not repair " + path +
-                           (repaired ? ": repaired, it would be " : ": it is ") + Megabytes(size) +
-                           " (" + std::to_string(size) +
-                           " bytes), and Veltrim repairs host files of up "
-                           "to " +
-                           std::to_string(limit >> 20) + " MB. It was left as it was.") {}
+  FileOverLimit(std::string path, std::uint64_t size)
+      : SystemError(0, std::to_string(size) + " bytes", "read all of", std::move(path)),
+        size_(size) {}
+  std::uint64_t Size() const { return size_; }
 
  private:
-  // In tenths, rounded down, so that a size just over the limit does not read as the limit.
-  static std::string Megabytes(std::uint64_t bytes) {
-    const std::uint64_t tenths = bytes * 10 >> 20;
-    return std::to_string(tenths / 10) + "." + std::to_string(tenths % 10) + " MB";
-  }
+  std::uint64_t size_;
 };
 
-// IsFile's refusal of a symbolic link or junction: the repair would replace the link with a file,
-// or change the file it points to, wherever that is.
-class LinkNotFollowed : public std::runtime_error {
+// OpenSharingNothing's answer when another program kept the file open all the while.
+class FileBusy : public SystemError {
  public:
-  explicit LinkNotFollowed(const std::string& path)
-      : std::runtime_error("Could not repair " + path +
-                           ": it is a link to another file, which Veltrim does not follow. It "
-                           "was left as it was.") {}
+  using SystemError::SystemError;
 };
 
-// Held while one repair of a host file runs; released when the object goes.
-class RepairLock {
+// A file held open sharing nothing; let go of when the object goes.
+class HeldFile {
  public:
-  virtual ~RepairLock() = default;
+  virtual ~HeldFile() = default;
+};
+
+// What a name stands for: the name itself, not what a link points to.
+enum class PathKind {
+  None,  // nothing, or a folder
+  File,  // hidden and system files included, and one kept compressed, deduplicated or in the cloud
+  Link,  // a symbolic link or a junction, to a file or a folder
 };
 
 // Every operation that fails throws SystemError. A brief hold of a file by another program (a
@@ -66,11 +61,8 @@ class FileSystem {
  public:
   virtual ~FileSystem() = default;
 
-  // True for a file, hidden and system files included, and one that the system keeps
-  // compressed, deduplicated or in the cloud; false for a folder or nothing. Throws
-  // LinkNotFollowed for a link.
-  virtual bool IsFile(const std::string& path) = 0;
-  // Throws FileTooLarge, having read no more than `limit` bytes, when the file holds more.
+  virtual PathKind KindOf(const std::string& path) = 0;
+  // Throws FileOverLimit, having read no more than `limit` bytes, when the file holds more.
   virtual std::string ReadFile(const std::string& path, std::size_t limit) = 0;
   // True when the file holds `expected` and nothing more: compared piece by piece, reading at
   // most one byte beyond it.
@@ -82,16 +74,17 @@ class FileSystem {
   // Gives `copy` the permissions (on Windows the DACL) and attributes of `original`, hidden and
   // system included.
   virtual void CopyProtection(const std::string& original, const std::string& copy) = 0;
-  // Keeps every other Veltrim, in any session, from repairing host files until the lock goes.
-  // Waits some seconds for one that is repairing; nothing, when it is still at it then.
-  virtual std::unique_ptr<RepairLock> LockForRepair(const std::string& path) = 0;
-  // Renames `replacement` to `target` in one step, replacing it, if `unchanged()` still says
-  // that `target` holds what the replacement was made from, asked immediately before each
-  // attempt: at every instant the name `target` holds either the whole old file or the whole
-  // new one, and no change that another program made is replaced unseen. False, with nothing
-  // replaced, when `unchanged()` says no.
+  // Opens the file, made hidden and empty for administrators and the system alone where there is
+  // none, sharing nothing with any other program, in any session. Waits up to `waitMs` for
+  // another that holds it; throws FileBusy when it still does.
+  virtual std::unique_ptr<HeldFile> OpenSharingNothing(const std::string& path,
+                                                       unsigned waitMs) = 0;
+  // Renames `replacement` to `target` in one step, replacing it, if `target` still holds
+  // `expected` (when given), checked immediately before each attempt: at every instant the name
+  // `target` holds either the whole old file or the whole new one, and no change that another
+  // program made is replaced unseen. False, with nothing replaced, when it no longer does.
   virtual bool PutInPlace(const std::string& target, const std::string& replacement,
-                          const std::function<bool()>& unchanged) = 0;
+                          std::optional<std::string_view> expected) = 0;
   // Best effort: a brief hold is waited out; a file that still cannot be removed is left behind.
   virtual void RemoveFile(const std::string& path) noexcept = 0;
   // Best effort: removes the new files that CreateFileBeside made for `path` in a run that

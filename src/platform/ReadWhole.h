@@ -1,4 +1,4 @@
-// The read loops that both file systems share: the whole file in one buffer, sized once from
+// The read loops of the file system: the whole file in one buffer, sized once from
 // what the system says the file holds, and no more than a limit of it; or a comparison.
 #pragma once
 
@@ -15,13 +15,13 @@ namespace veltrim::platform {
 // end; `size` is the file's size as the system gave it.
 template <typename Read>
 std::string ReadWhole(const std::string& path, std::uint64_t size, std::size_t limit, Read read) {
-  if (size > limit) throw FileTooLarge(path, size, limit);
+  if (size > limit) throw FileOverLimit(path, size);
   // One byte more than the size, so that a file that grows meanwhile is noticed.
   std::string contents(static_cast<std::size_t>(size) + 1, '\0');
   std::size_t got = 0;
   for (;;) {
     if (got == contents.size()) {
-      if (got > limit) throw FileTooLarge(path, got, limit);
+      if (got > limit) throw FileOverLimit(path, got);
       // One byte beyond the limit, when there is room for one.
       contents.resize(std::min(got * 2, std::max(limit, limit + 1)));
     }

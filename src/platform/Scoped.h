@@ -11,9 +11,6 @@
 
 #include <objbase.h>
 #include <oleauto.h>
-#else
-#include <dirent.h>
-#include <unistd.h>
 #endif
 
 namespace veltrim::platform {
@@ -269,23 +266,6 @@ class ScopedVariant {
  private:
   VARIANT value_;
 };
-
-#else
-
-struct FileDescriptorTraits {
-  using Value = int;
-  static constexpr Value kNone = -1;
-  static bool IsSet(Value fd) { return fd >= 0; }
-  static bool Free(Value fd) { return ::close(fd) == 0; }
-};
-using ScopedFd = Scoped<FileDescriptorTraits>;
-
-struct DirectoryTraits {
-  using Value = DIR*;
-  static constexpr Value kNone = nullptr;
-  static bool Free(Value directory) { return ::closedir(directory) == 0; }
-};
-using ScopedDirectory = Scoped<DirectoryTraits>;
 
 #endif
 

@@ -8,8 +8,7 @@ namespace {
 
 std::string Compose(unsigned long number, const std::string& description, const std::string& action,
                     const std::string& path) {
-  return "Could not " + action + " " + path + ".\r\n\r\nError " + std::to_string(number) + ": " +
-         description;
+  return action + " " + path + ": error " + std::to_string(number) + ", " + description;
 }
 
 }  // namespace

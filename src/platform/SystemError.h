@@ -1,4 +1,5 @@
-// The one error type for failed operations of the operating system.
+// The one error type for failed operations of the operating system, in the parts from which
+// the message for the user is made.
 #pragma once
 
 #include <stdexcept>

@@ -1,4 +1,4 @@
-#include "NativeFileSystem.h"
+#include "Win32FileSystem.h"
 
 #include <aclapi.h>
 #include <sddl.h>
@@ -8,7 +8,6 @@
 #include <atomic>
 #include <vector>
 
-#include "AskForText.h"
 #include "ReadWhole.h"
 #include "Scoped.h"
 #include "SiblingNames.h"
@@ -23,8 +22,6 @@ namespace {
 // a moment, so a hold is waited out for about two seconds before it counts.
 constexpr ULONGLONG kHoldWaitMs = 2000;
 constexpr DWORD kHoldPauseMs = 50;
-// Another Veltrim's repair of both files takes well under a second, holds waited out included.
-constexpr DWORD kRepairLockWaitMs = 8000;
 
 // Opening a file that another program holds without sharing what is asked fails with a
 // sharing or lock violation; renaming over it, whatever it shares, with "access denied".
@@ -88,24 +85,16 @@ DWORD RenameOverHeldFile(const std::wstring& from, const std::wstring& to) {
              : error;
 }
 
-// The repairs' lock is a file held open sharing nothing. It lies in the system's own host files
-// folder, which only administrators and the system may write to, and only they may open it for
-// its data: no program without those rights can create it first, hold it, or put anything in
-// its place. It is made once, hidden and empty, and never deleted: a file deleted on close
-// stays "delete pending" while any program holds it open for its attributes alone, which every
-// user may, and no one could open the name again until that program let go. A handle for the
-// attributes alone is no conflict for an open that shares nothing. A named kernel object would
-// not do either: any program may create any name in Global\ first, as a mutex it never
-// releases, as an event, or with a DACL that shuts administrators out.
-class FileLock final : public RepairLock {
+class Win32HeldFile final : public HeldFile {
  public:
-  explicit FileLock(ScopedHandle&& file) : file_(std::move(file)) {}
+  explicit Win32HeldFile(ScopedHandle&& file) : file_(std::move(file)) {}
 
  private:
   ScopedHandle file_;
 };
 
-// Administrators and the system alone, with no inherited entries.
+// Administrators and the system alone, with no inherited entries: no program without those
+// rights can open it for its data, put anything in its place or make it first.
 constexpr wchar_t kLockSecurity[] = L"D:P(A;;FA;;;BA)(A;;FA;;;SY)";
 
 // The part of a path after its last backslash or slash.
@@ -147,7 +136,7 @@ class Win32OutputFile final : public OutputFile {
 
 }  // namespace
 
-bool NativeFileSystem::IsFile(const std::string& path) {
+PathKind Win32FileSystem::KindOf(const std::string& path) {
   const std::wstring wide = Widen(path);
   // The name itself, not what a link points to; asking for its attributes alone conflicts with
   // no program that holds it.
@@ -158,7 +147,7 @@ bool NativeFileSystem::IsFile(const std::string& path) {
   if (!file.IsSet() ||
       !::GetFileInformationByHandleEx(file.Get(), FileAttributeTagInfo, &info, sizeof(info))) {
     info.FileAttributes = ::GetFileAttributesW(wide.c_str());
-    if (info.FileAttributes == INVALID_FILE_ATTRIBUTES) return false;
+    if (info.FileAttributes == INVALID_FILE_ATTRIBUTES) return PathKind::None;
     // A reparse point of a kind that cannot be read is taken for a link.
     info.ReparseTag = IO_REPARSE_TAG_SYMLINK;
   }
@@ -167,9 +156,9 @@ bool NativeFileSystem::IsFile(const std::string& path) {
   // which the resolver would follow to whatever file it finds there.
   if ((info.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 &&
       IsReparseTagNameSurrogate(info.ReparseTag)) {
-    throw LinkNotFollowed(path);
+    return PathKind::Link;
   }
-  return (info.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+  return (info.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 ? PathKind::File : PathKind::None;
 }
 
 namespace {
@@ -190,7 +179,7 @@ std::size_t ReadSome(const ScopedHandle& file, const std::string& path, char* bu
 
 }  // namespace
 
-std::string NativeFileSystem::ReadFile(const std::string& path, std::size_t limit) {
+std::string Win32FileSystem::ReadFile(const std::string& path, std::size_t limit) {
   const ScopedHandle file = OpenForReading(path);
   LARGE_INTEGER size = {};
   if (!::GetFileSizeEx(file.Get(), &size)) ThrowLastError("read", path);
@@ -199,20 +188,20 @@ std::string NativeFileSystem::ReadFile(const std::string& path, std::size_t limi
       [&](char* buffer, std::size_t capacity) { return ReadSome(file, path, buffer, capacity); });
 }
 
-bool NativeFileSystem::Holds(const std::string& path, std::string_view expected) {
+bool Win32FileSystem::Holds(const std::string& path, std::string_view expected) {
   const ScopedHandle file = OpenForReading(path);
   return ReadsAs(expected, [&](char* buffer, std::size_t capacity) {
     return ReadSome(file, path, buffer, capacity);
   });
 }
 
-void NativeFileSystem::CheckWritable(const std::string& path) {
+void Win32FileSystem::CheckWritable(const std::string& path) {
   ScopedHandle file =
       OpenRetrying(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
   if (!file.IsSet()) ThrowLastError("open for writing", path);
 }
 
-std::unique_ptr<OutputFile> NativeFileSystem::CreateFileBeside(const std::string& path) {
+std::unique_ptr<OutputFile> Win32FileSystem::CreateFileBeside(const std::string& path) {
   static std::atomic<unsigned> counter{0};
   for (;;) {
     std::string name = NewFileNameBeside(path, ::GetCurrentProcessId(), ++counter);
@@ -223,7 +212,7 @@ std::unique_ptr<OutputFile> NativeFileSystem::CreateFileBeside(const std::string
   }
 }
 
-void NativeFileSystem::CopyProtection(const std::string& original, const std::string& copy) {
+void Win32FileSystem::CopyProtection(const std::string& original, const std::string& copy) {
   std::wstring from = Widen(original);
   std::wstring to = Widen(copy);
   ScopedLocal<PSECURITY_DESCRIPTOR> descriptor;
@@ -263,39 +252,36 @@ void NativeFileSystem::CopyProtection(const std::string& original, const std::st
   if (error != ERROR_SUCCESS) ThrowError(error, "give the attributes of " + original + " to", copy);
 }
 
-std::unique_ptr<RepairLock> NativeFileSystem::LockForRepair(const std::string& path) {
-  const std::wstring system = AskForText<wchar_t>(
-      [](wchar_t* buffer, unsigned capacity) { return ::GetSystemDirectoryW(buffer, capacity); });
-  // Not in the root of the current drive instead.
-  if (system.empty()) ThrowLastError("lock for repair", path);
-  const std::wstring lock = system + L"\\drivers\\etc\\veltrim.lock";
+std::unique_ptr<HeldFile> Win32FileSystem::OpenSharingNothing(const std::string& path,
+                                                              unsigned waitMs) {
+  const std::wstring wide = Widen(path);
   ScopedLocal<PSECURITY_DESCRIPTOR> descriptor;
   if (!::ConvertStringSecurityDescriptorToSecurityDescriptorW(kLockSecurity, SDDL_REVISION_1,
                                                               descriptor.Out(), nullptr)) {
-    ThrowLastError("lock for repair", path);
+    ThrowLastError("open", path);
   }
   SECURITY_ATTRIBUTES security = {sizeof(security), descriptor.Get(), FALSE};
-  const ULONGLONG deadline = ::GetTickCount64() + kRepairLockWaitMs;
+  const ULONGLONG deadline = ::GetTickCount64() + waitMs;
   for (;;) {
-    ScopedHandle file(::CreateFileW(lock.c_str(), GENERIC_READ | GENERIC_WRITE, 0, &security,
+    ScopedHandle file(::CreateFileW(wide.c_str(), GENERIC_READ | GENERIC_WRITE, 0, &security,
                                     OPEN_ALWAYS, FILE_ATTRIBUTE_HIDDEN, nullptr));
-    if (file.IsSet()) return std::make_unique<FileLock>(std::move(file));
-    // Held by another Veltrim; or, left by an earlier version that deleted it on close, still
-    // being deleted.
+    if (file.IsSet()) return std::make_unique<Win32HeldFile>(std::move(file));
+    // Held by another program; or, deleted on close by one that held it, still being deleted.
     const DWORD error = ::GetLastError();
     if (error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED) {
-      ThrowError(error, "lock for repair", path);
+      ThrowError(error, "open", path);
     }
     if (::GetTickCount64() >= deadline) {
-      if (error == ERROR_SHARING_VIOLATION) return nullptr;
-      ThrowError(error, "lock for repair", path);
+      if (error == ERROR_SHARING_VIOLATION) throw FileBusy(error, DescribeError(error), "open", path);
+      ThrowError(error, "open", path);
     }
     ::Sleep(kHoldPauseMs);
   }
 }
 
-bool NativeFileSystem::PutInPlace(const std::string& target, const std::string& replacement,
-                                  const std::function<bool()>& unchanged) {
+bool Win32FileSystem::PutInPlace(const std::string& target, const std::string& replacement,
+                                 std::optional<std::string_view> expected) {
+  const auto unchanged = [&] { return !expected || Holds(target, *expected); };
   const std::wstring to = Widen(target);
   const std::wstring from = Widen(replacement);
   bool changed = false;
@@ -321,7 +307,7 @@ bool NativeFileSystem::PutInPlace(const std::string& target, const std::string& 
   return !changed;
 }
 
-void NativeFileSystem::RemoveFile(const std::string& path) noexcept {
+void Win32FileSystem::RemoveFile(const std::string& path) noexcept {
   try {
     // A scanner that looks at the new file as it is closed may still hold it.
     const std::wstring wide = Widen(path);
@@ -331,7 +317,7 @@ void NativeFileSystem::RemoveFile(const std::string& path) noexcept {
   }
 }
 
-void NativeFileSystem::RemoveLeftoversBeside(const std::string& path) noexcept {
+void Win32FileSystem::RemoveLeftoversBeside(const std::string& path) noexcept {
   try {
     const std::string folder = path.substr(0, path.size() - FileNameOf(path).size());
     WIN32_FIND_DATAW found;

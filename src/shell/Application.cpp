@@ -7,9 +7,11 @@
 #include <exception>
 
 #include "DisclaimerForm.h"
+#include "FixMessages.h"
 #include "HostFileHandler.h"
 #include "MainForm.h"
-#include "NativeFileSystem.h"
+#include "SystemFolder.h"
+#include "Win32FileSystem.h"
 #include "Win32Desktop.h"
 #include "Win32Error.h"
 
@@ -40,10 +42,11 @@ bool IsDialogKey(MSG& message) {
 }  // namespace
 
 int Main() {
-  platform::NativeFileSystem files;
+  platform::Win32FileSystem files;
   platform::Win32Desktop desktop;
-  hostfix::HostFileHandler HostsHandler(files);
-  hostfix::HostFileHandler LmHostsHandler(files);
+  const std::string lock = hostfix::RepairLockPath(hostfix::GetSystemFolder(desktop));
+  hostfix::HostFileHandler HostsHandler(files, lock);
+  hostfix::HostFileHandler LmHostsHandler(files, lock);
   OpenWindows windows;
   Fix fix(desktop, HostsHandler, LmHostsHandler);
   MainForm main(windows, desktop, fix);
@@ -54,7 +57,7 @@ int Main() {
     disclaimer.Show();
   } catch (const std::exception& error) {
     // Reported, and the program ends here: with no window, the loop would wait forever.
-    desktop.ShowMessage(error.what(), platform::MessageButtons::Ok);
+    desktop.ShowMessage(hostfix::FailureMessage(error), platform::MessageButtons::Ok);
     return 1;
   }
 

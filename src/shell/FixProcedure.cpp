@@ -41,7 +41,7 @@ void Repair(FixView& view, platform::Desktop& desktop, hostfix::HostFileHandler&
   const std::string systemFolder = hostfix::GetSystemFolder(desktop);
   // Without it the paths below would name files and a program in the current drive's root.
   if (systemFolder.empty()) {
-    throw std::runtime_error("Could not find the Windows system folder, so nothing was changed.");
+    throw std::runtime_error(hostfix::NoSystemFolder());
   }
   view.ShowWorkingState();
 
@@ -109,7 +109,7 @@ void RunFix(FixView& view, platform::Desktop& desktop, hostfix::HostFileHandler&
   try {
     Repair(view, desktop, HostsHandler, LmHostsHandler, *page);
   } catch (const std::exception& error) {
-    desktop.ShowMessage(error.what(), MessageButtons::Ok);
+    desktop.ShowMessage(hostfix::FailureMessage(error), MessageButtons::Ok);
   }
   view.Close();
 }

@@ -4,6 +4,7 @@
 #include <exception>
 
 #include "Application.h"
+#include "FixMessages.h"
 #include "SystemError.h"
 #include "Win32Desktop.h"
 #include "Win32Error.h"
@@ -27,7 +28,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
       const veltrim::platform::SystemError failure(error, veltrim::platform::DescribeError(error),
                                                    "limit the search for DLLs to",
                                                    "the system folder");
-      veltrim::platform::Win32Desktop().ShowMessage(failure.what(),
+      veltrim::platform::Win32Desktop().ShowMessage(veltrim::hostfix::FailureMessage(failure),
                                                     veltrim::platform::MessageButtons::Ok);
     } catch (const std::exception&) {
       // Not even a message box: nothing is left to tell the user with.

@@ -2,6 +2,7 @@
 
 #include <stdexcept>
 
+#include "FixMessages.h"
 #include "Win32Error.h"
 #include "Win32Text.h"
 
@@ -13,9 +14,9 @@ std::string Describe(const std::exception_ptr& error) {
   try {
     std::rethrow_exception(error);
   } catch (const std::exception& known) {
-    return known.what();
+    return hostfix::FailureMessage(known);
   } catch (...) {
-    return "An unexpected error occurred.";
+    return hostfix::kUnexpectedError;
   }
 }
 

@@ -44,19 +44,19 @@ class FaultyFileSystem final : public ForwardingFileSystem {
     inner_.CopyProtection(original, copy);
   }
   bool PutInPlace(const std::string& target, const std::string& replacement,
-                  const std::function<bool()>& unchanged) override {
+                  std::optional<std::string_view> expected) override {
     FailAt(Fault::Replace, target);
     if (fault == Fault::ChangedDuringWait && !changed_) {
       // Once: the first attempt finds the file as it was read but is held off, and the file
       // changes before the next.
       changed_ = true;
-      if (!unchanged()) return false;
+      if (expected && !inner_.Holds(target, *expected)) return false;
       std::unique_ptr<platform::OutputFile> theirs = inner_.CreateFileBeside(target);
       theirs->Write(inner_.ReadFile(target, SIZE_MAX) + kOtherProgramsLine);
       theirs->Close();
-      inner_.PutInPlace(target, theirs->Path(), [] { return true; });
+      inner_.PutInPlace(target, theirs->Path(), std::nullopt);
     }
-    return inner_.PutInPlace(target, replacement, unchanged);
+    return inner_.PutInPlace(target, replacement, expected);
   }
 
   void FailAt(Fault point, const std::string& path) const {

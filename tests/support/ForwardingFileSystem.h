@@ -10,7 +10,7 @@ class ForwardingFileSystem : public platform::FileSystem {
  public:
   explicit ForwardingFileSystem(platform::FileSystem& inner) : inner_(inner) {}
 
-  bool IsFile(const std::string& path) override { return inner_.IsFile(path); }
+  platform::PathKind KindOf(const std::string& path) override { return inner_.KindOf(path); }
   std::string ReadFile(const std::string& path, std::size_t limit) override {
     return inner_.ReadFile(path, limit);
   }
@@ -24,12 +24,13 @@ class ForwardingFileSystem : public platform::FileSystem {
   void CopyProtection(const std::string& original, const std::string& copy) override {
     inner_.CopyProtection(original, copy);
   }
-  std::unique_ptr<platform::RepairLock> LockForRepair(const std::string& path) override {
-    return inner_.LockForRepair(path);
+  std::unique_ptr<platform::HeldFile> OpenSharingNothing(const std::string& path,
+                                                         unsigned waitMs) override {
+    return inner_.OpenSharingNothing(path, waitMs);
   }
   bool PutInPlace(const std::string& target, const std::string& replacement,
-                  const std::function<bool()>& unchanged) override {
-    return inner_.PutInPlace(target, replacement, unchanged);
+                  std::optional<std::string_view> expected) override {
+    return inner_.PutInPlace(target, replacement, expected);
   }
   void RemoveFile(const std::string& path) noexcept override { inner_.RemoveFile(path); }
   void RemoveLeftoversBeside(const std::string& path) noexcept override {

@@ -2,22 +2,40 @@
 
 #include <algorithm>
 #include <atomic>
+
+#ifdef _WIN32
 #include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
-#include <iterator>
 #include <stdexcept>
 
-namespace fs = std::filesystem;
+#include "Win32FileSystem.h"
+#else
+#include "MemoryFileSystem.h"
+#endif
 
 namespace veltrim::testing {
 
-TempFolder::TempFolder() {
+namespace {
+
+unsigned NextNumber() {
   static std::atomic<unsigned> counter{0};
-  auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
-  fs::path folder = fs::temp_directory_path() /
-                    ("veltrim-test-" + std::to_string(stamp) + "-" + std::to_string(++counter));
+  return ++counter;
+}
+
+}  // namespace
+
+std::string TempFolder::PathOf(const std::string& name) const { return path_ + "\\" + name; }
+
+#ifdef _WIN32
+
+namespace fs = std::filesystem;
+
+TempFolder::TempFolder() : files_(std::make_unique<platform::Win32FileSystem>()) {
+  const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
+  const fs::path folder = fs::temp_directory_path() / ("veltrim-test-" + std::to_string(stamp) +
+                                                       "-" + std::to_string(NextNumber()));
   fs::create_directories(folder);
   path_ = folder.string();
 }
@@ -27,11 +45,7 @@ TempFolder::~TempFolder() {
   fs::remove_all(path_, ignored);
 }
 
-std::string TempFolder::PathOf(const std::string& name) const {
-  return (fs::path(path_) / name).string();
-}
-
-void TempFolder::Write(const std::string& name, const std::string& bytes) const {
+void TempFolder::Write(const std::string& name, const std::string& bytes) {
   std::ofstream out(PathOf(name), std::ios::binary | std::ios::trunc);
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   if (!out) throw std::runtime_error("cannot write " + PathOf(name));
@@ -56,5 +70,84 @@ std::vector<std::string> TempFolder::Names() const {
   std::sort(names.begin(), names.end());
   return names;
 }
+
+void TempFolder::MakeFolder(const std::string& name) { fs::create_directory(PathOf(name)); }
+
+bool TempFolder::MakeLink(const std::string& name, const std::string& target, bool folder) {
+  std::error_code error;
+  if (folder) {
+    fs::create_directory_symlink(PathOf(target), PathOf(name), error);
+  } else {
+    fs::create_symlink(PathOf(target), PathOf(name), error);
+  }
+  return !error;
+}
+
+void TempFolder::Resize(const std::string& name, std::uint64_t size) {
+  fs::resize_file(PathOf(name), size);
+}
+
+std::uint64_t TempFolder::SizeOf(const std::string& name) const {
+  return fs::file_size(PathOf(name));
+}
+
+#else
+
+namespace {
+
+MemoryFileSystem& Memory(platform::FileSystem& files) {
+  return static_cast<MemoryFileSystem&>(files);
+}
+
+}  // namespace
+
+TempFolder::TempFolder()
+    : path_("C:\\veltrim-test-" + std::to_string(NextNumber())),
+      files_(std::make_unique<MemoryFileSystem>()) {}
+
+TempFolder::~TempFolder() = default;
+
+void TempFolder::Write(const std::string& name, const std::string& bytes) {
+  Memory(*files_).files[PathOf(name)] = bytes;
+}
+
+std::string TempFolder::Read(const std::string& name) const {
+  return Memory(*files_).files.at(PathOf(name));
+}
+
+std::vector<std::string> TempFolder::Names() const {
+  const MemoryFileSystem& memory = Memory(*files_);
+  const std::string prefix = path_ + "\\";
+  std::vector<std::string> names;
+  const auto add = [&](const std::string& path) {
+    if (path.compare(0, prefix.size(), prefix) == 0 &&
+        path.find('\\', prefix.size()) == std::string::npos) {
+      names.push_back(path.substr(prefix.size()));
+    }
+  };
+  for (const auto& file : memory.files) add(file.first);
+  for (const std::string& folder : memory.folders) add(folder);
+  for (const std::string& link : memory.links) add(link);
+  std::sort(names.begin(), names.end());
+  names.erase(std::unique(names.begin(), names.end()), names.end());
+  return names;
+}
+
+void TempFolder::MakeFolder(const std::string& name) { Memory(*files_).folders.insert(PathOf(name)); }
+
+bool TempFolder::MakeLink(const std::string& name, const std::string&, bool) {
+  Memory(*files_).links.insert(PathOf(name));
+  return true;
+}
+
+void TempFolder::Resize(const std::string& name, std::uint64_t size) {
+  Memory(*files_).files[PathOf(name)].resize(size, '\0');
+}
+
+std::uint64_t TempFolder::SizeOf(const std::string& name) const {
+  return Memory(*files_).files.at(PathOf(name)).size();
+}
+
+#endif
 
 }  // namespace veltrim::testing

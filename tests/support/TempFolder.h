@@ -1,12 +1,20 @@
-// A fresh folder for one test, removed with everything in it afterwards.
+// A fresh folder of host files for one test, and the file system that the code under test
+// works on: natively in memory, so that the core runs under AddressSanitizer and UBSan; under
+// Wine a real folder, removed with everything in it afterwards, and the Win32 layer.
 #pragma once
 
+#include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "FileSystem.h"
+
 namespace veltrim::testing {
 
+#ifdef _WIN32
 std::string ReadBytes(const std::string& path);
+#endif
 
 class TempFolder {
  public:
@@ -15,16 +23,24 @@ class TempFolder {
   TempFolder& operator=(const TempFolder&) = delete;
   ~TempFolder();
 
+  platform::FileSystem& Files() { return *files_; }
   const std::string& Path() const { return path_; }
-  // The path of `name` inside the folder, in the platform's own spelling.
+  // The path of `name` inside the folder.
   std::string PathOf(const std::string& name) const;
-  void Write(const std::string& name, const std::string& bytes) const;
+  void Write(const std::string& name, const std::string& bytes);
   std::string Read(const std::string& name) const;
   // The names in the folder, sorted.
   std::vector<std::string> Names() const;
+  void MakeFolder(const std::string& name);
+  // A symbolic link `name` to `target`, a file or a folder; false where none can be made (Wine
+  // makes none).
+  bool MakeLink(const std::string& name, const std::string& target, bool folder);
+  void Resize(const std::string& name, std::uint64_t size);
+  std::uint64_t SizeOf(const std::string& name) const;
 
  private:
   std::string path_;
+  std::unique_ptr<platform::FileSystem> files_;
 };
 
 }  // namespace veltrim::testing

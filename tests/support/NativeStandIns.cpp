@@ -1,7 +1,9 @@
-// The native suite's stand-in for Win32IpAddress.cpp, with the same meaning.
+// The native build's stand-ins for the system's address parser and IDNA conversion, which the
+// core calls and which ship only in their Win32 forms (tested under Wine).
 #include <arpa/inet.h>
 #include <netinet/in.h>
 
+#include "AsciiHostName.h"
 #include "IpAddress.h"
 
 #include <algorithm>
@@ -28,6 +30,18 @@ std::string IpAddressText(const IpAddress& address) {
   char text[INET6_ADDRSTRLEN] = {};
   if (::inet_ntop(family, &bytes, text, sizeof text) == nullptr) return {};
   return text;
+}
+
+// ASCII names alone, lower-cased as the conversion does; a name in another alphabet is refused
+// here, and its conversion tested against the system's under Wine.
+std::optional<std::string> ToAsciiHostName(const std::string& utf8) {
+  std::string ascii;
+  for (char c : utf8) {
+    if (static_cast<unsigned char>(c) >= 0x80 || c == '\0') return std::nullopt;
+    ascii += c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+  }
+  if (ascii.empty()) return std::nullopt;
+  return ascii;
 }
 
 }  // namespace veltrim::platform

@@ -49,7 +49,8 @@ namespace {
 // counted is the repair's own heap.
 class DiskLikeFileSystem final : public veltrim::testing::MemoryFileSystem {
  public:
-  std::unique_ptr<veltrim::platform::OutputFile> CreateFileBeside(const std::string& path) override {
+  std::unique_ptr<veltrim::platform::OutputFile> CreateFileBeside(
+      const std::string& path) override {
     return std::make_unique<Sink>(path + ".new");
   }
   bool PutInPlace(const std::string&, const std::string&,

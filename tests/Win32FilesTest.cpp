@@ -150,8 +150,8 @@ TEST_F(Win32Files, AChangeWhileTheRenameWaitsIsKept) {
 TEST_F(Win32Files, NothingButARepairHoldsOneOff) {
   std::ofstream(kLock).put(0);
   const platform::ScopedHandle attributesOnly(::CreateFileA(
-      kLock.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+      kLock.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   ASSERT_TRUE(attributesOnly.IsSet());
   for (bool mutex : {true, false}) {
     folder.Write("hosts", kBefore);

@@ -272,7 +272,8 @@ std::unique_ptr<HeldFile> Win32FileSystem::OpenSharingNothing(const std::string&
       ThrowError(error, "open", path);
     }
     if (::GetTickCount64() >= deadline) {
-      if (error == ERROR_SHARING_VIOLATION) throw FileBusy(error, DescribeError(error), "open", path);
+      if (error == ERROR_SHARING_VIOLATION)
+        throw FileBusy(error, DescribeError(error), "open", path);
       ThrowError(error, "open", path);
     }
     ::Sleep(kHoldPauseMs);

@@ -71,7 +71,8 @@ class MemoryFile : public platform::OutputFile {
 
 class MemoryHeldFile : public platform::HeldFile {
  public:
-  MemoryHeldFile(MemoryFileSystem& files, std::string path) : files_(files), path_(std::move(path)) {
+  MemoryHeldFile(MemoryFileSystem& files, std::string path)
+      : files_(files), path_(std::move(path)) {
     files_.held.insert(path_);
   }
   ~MemoryHeldFile() override { files_.held.erase(path_); }

@@ -133,7 +133,9 @@ std::vector<std::string> TempFolder::Names() const {
   return names;
 }
 
-void TempFolder::MakeFolder(const std::string& name) { Memory(*files_).folders.insert(PathOf(name)); }
+void TempFolder::MakeFolder(const std::string& name) {
+  Memory(*files_).folders.insert(PathOf(name));
+}
 
 bool TempFolder::MakeLink(const std::string& name, const std::string&, bool) {
   Memory(*files_).links.insert(PathOf(name));

@@ -93,7 +93,7 @@ INSTANTIATE_TEST_SUITE_P(
         AddressCase{"http://127.0.0.1/", "", ""}, AddressCase{"10.0.0.1:80", "", ""},
         AddressCase{"http://127.1", "", ""}, AddressCase{"0x7f000001", "", ""},
         AddressCase{"0xg", "0xg", "http://0xg"}, AddressCase{"http://app.localhost/", "", ""},
-        AddressCase{"LocalHost.", "", ""},
+        AddressCase{"http://localhost:3000/", "", ""}, AddressCase{"LocalHost.", "", ""},
         AddressCase{"localhost.example.com", "localhost.example.com",
                     "http://localhost.example.com"},
         AddressCase{"https://[::1]:8080/", "", ""}, AddressCase{"[2001:db8::1]", "", ""}));

@@ -52,25 +52,12 @@ INSTANTIATE_TEST_SUITE_P(HostFileHandler, FailingRewrite,
                                            Fault::Replace),
                          FaultName);
 
-// Another program writes the file while the rename waits for a hold on it to end: the check
-// comes again before the next attempt, and the change is kept and repaired too.
-TEST(HostFileHandler, ChangeDuringTheRenamesWaitIsKept) {
-  TempFolder folder;
-  folder.Write("hosts", "10.0.0.1 example.com\r\n");
-  testing::FaultyFileSystem changing(folder.Files(), Fault::ChangedDuringWait);
-  HostFileHandler handler(changing, kLock);
-  handler.ProcessFile(folder.PathOf("hosts"), "example.com");
-  EXPECT_EQ(folder.Read("hosts"),
-            "#10.0.0.1 example.com\r\n#" + std::string(testing::kOtherProgramsLine));
-  EXPECT_EQ(folder.Names(), std::vector<std::string>{"hosts"});
-}
-
 #ifdef _WIN32
 // Under Wine alone, where the lock is a real file that the other thread holds.
 // A repair that is held up before its rename, as a process may be.
-class SlowToRename final : public testing::ForwardingFileSystem {
+class SlowToRename final : public testing::FaultyFileSystem {
  public:
-  explicit SlowToRename(platform::FileSystem& files) : ForwardingFileSystem(files) {}
+  explicit SlowToRename(platform::FileSystem& files) : FaultyFileSystem(files) {}
   bool PutInPlace(const std::string& target, const std::string& replacement,
                   std::optional<std::string_view> expected) override {
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
@@ -109,10 +96,10 @@ TEST(HostFileHandler, TwoRepairsAtOnceKeepBothMarks) {
 
 // Another program (a VPN client, say) writes the host file between Veltrim's read and its
 // replace, for the first `times` rewrites.
-class ChangedMeanwhile final : public testing::ForwardingFileSystem {
+class ChangedMeanwhile final : public testing::FaultyFileSystem {
  public:
   ChangedMeanwhile(TempFolder& folder, int times)
-      : ForwardingFileSystem(folder.Files()), folder_(folder), times_(times) {}
+      : FaultyFileSystem(folder.Files()), folder_(folder), times_(times) {}
   std::unique_ptr<platform::OutputFile> CreateFileBeside(const std::string& path) override {
     if (changes_ < times_) {
       folder_.Write("hosts", folder_.Read("hosts") + "10.8.0." + std::to_string(++changes_) +

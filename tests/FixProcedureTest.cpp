@@ -11,6 +11,7 @@
 #include <optional>
 #include <stdexcept>
 
+#include "FixMessages.h"
 #include "MemoryFileSystem.h"
 #include "SystemError.h"
 #include "SystemFolder.h"
@@ -406,15 +407,6 @@ INSTANTIATE_TEST_SUITE_P(
                 Steps({kUpToTheHostFiles, Waited({"example.com", "www.example.com"}),
                        Opened("http://example.com"), Ending(kYes)}),
                 Files{{kHostsPath, kRepaired.at(kHostsPath)}}},
-        // A host file that cannot be repaired is reported instead of "Completed".
-        FixCase{"LinkedHostsStopsBeforeTheBrowser",
-                [](Machine& m) { m.files.links.insert(kHostsPath); }, "example.com",
-                Steps({kUpToTheHostFiles,
-                       {"message Could not repair " + kHostsPath +
-                            ": it is a link to another file, which Veltrim does not follow. It "
-                            "was left as it was. [OK]",
-                        "close"}}),
-                kUntouched},
         // Where the desktop shell opens nothing (no browser registered, Explorer restarting,
         // hung, or none, as on Server Core), it is asked twice more, a second apart, and then
         // nothing is started from here, where it would have administrator rights. The name in
@@ -478,14 +470,9 @@ INSTANTIATE_TEST_SUITE_P(
                 {"message Could not find the Windows system folder, so nothing was changed. [OK]",
                  "close"},
                 kUntouched},
-        // Which addresses name no host, or make no web address, is the address table's; these
-        // stand for them.
-        FixCase{"NoHost", [](Machine&) {}, "http://", kRefused, kUntouched},
-        FixCase{"IpAddress", [](Machine&) {}, "https://127.0.0.1/", kRefused, kUntouched},
-        FixCase{"NoWebAddress", [](Machine&) {}, "file://example.com/x.exe", kRefused,
-                kUntouched},
-        FixCase{"Localhost", [](Machine&) {}, "http://localhost:3000/", kRefused, kUntouched},
-        FixCase{"UnderLocalhost", [](Machine&) {}, "app.localhost", kRefused, kUntouched}),
+        // Which addresses name no host, or make no web address, is the address table's; this
+        // stands for them.
+        FixCase{"NoHost", [](Machine&) {}, "http://", kRefused, kUntouched}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // The host files' folder is the one the system is set to name, if that is an absolute path to a
@@ -512,12 +499,7 @@ TEST(HostFilesFolder, IsTheConfiguredOneOnlyWhenLocal) {
     try {
       folder = hostfix::HostFilesFolder(desktop, kSystem);
     } catch (const std::runtime_error& refusal) {
-      EXPECT_EQ(refusal.what(),
-                "Could not repair the host files: Windows is set to read them "
-                "from \"" +
-                    c.configured +
-                    "\", and Veltrim cannot tell which folder of this computer "
-                    "that is. No host file was changed.");
+      EXPECT_EQ(refusal.what(), hostfix::HostFilesFolderUnknown(c.configured));
     }
     EXPECT_EQ(folder, c.folder) << c.configured;
   }

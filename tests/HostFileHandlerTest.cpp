@@ -7,7 +7,6 @@
 
 #include "BlockList.h"
 #include "HostFileText.h"
-#include "MemoryFileSystem.h"
 #include "TempFolder.h"
 
 namespace veltrim::hostfix {
@@ -21,7 +20,7 @@ const std::string kLock = RepairLockPath("C:\\windows\\system32");
 struct RewriteCase {
   std::string name;
   std::string before;
-  std::string domain;
+  std::string host;
   std::string after;
   std::size_t piece = HostFileHandler::kPieceBytes;  // the most written at once
 };
@@ -36,10 +35,12 @@ TEST_P(Rewrite, WritesExactBytes) {
   folder.Write("hosts", c.before);
   HostFileHandler handler(folder.Files(), kLock, c.piece);
 
-  handler.ProcessFile(folder.PathOf("hosts"), c.domain);
-
+  handler.ProcessFile(folder.PathOf("hosts"), c.host);
   EXPECT_EQ(folder.Read("hosts"), c.after);
   EXPECT_EQ(folder.Names(), std::vector<std::string>{"hosts"});
+
+  handler.ProcessFile(folder.PathOf("hosts"), c.host);
+  EXPECT_EQ(folder.Read("hosts"), c.after) << "a second repair changes nothing";
 }
 
 // Lines of a piece's length, less 2 to plus 2 bytes, kept and repaired, at the start of a piece
@@ -124,23 +125,17 @@ struct LineCase {
   std::string others = "";
 };
 
-void PrintTo(const LineCase& c, std::ostream* os) { *os << '"' << c.line << "\" " << c.host; }
-
-class Line : public ::testing::TestWithParam<LineCase> {};
-
-TEST_P(Line, IsWrittenSo) {
-  const LineCase& c = GetParam();
-  testing::MemoryFileSystem memory;
-  memory.files["hosts"] = c.line;
-  HostFileHandler handler(memory, kLock);
-  // A file in which no line names the host is not rewritten.
-  std::string written = c.line;
-  if (c.written == Written::Marked) written = "#" + c.line + "\r\n";
-  if (!c.others.empty()) written += c.others + "\r\n";
-  handler.ProcessFile("hosts", c.host);
-  EXPECT_EQ(memory.files["hosts"], written);
-  handler.ProcessFile("hosts", c.host);
-  EXPECT_EQ(memory.files["hosts"], written) << "a second repair changes nothing";
+// A file of the line alone, as a repair writes it. A file in which no line names the host is
+// not rewritten.
+std::vector<RewriteCase> LineCases(std::initializer_list<LineCase> lines) {
+  std::vector<RewriteCase> cases;
+  for (const LineCase& c : lines) {
+    std::string written = c.line;
+    if (c.written == Written::Marked) written = "#" + c.line + "\r\n";
+    if (!c.others.empty()) written += c.others + "\r\n";
+    cases.push_back({"Line" + std::to_string(cases.size()), c.line, c.host, written});
+  }
+  return cases;
 }
 
 constexpr Written kKept = Written::Kept;
@@ -150,45 +145,47 @@ constexpr Written kMarked = Written::Marked;
 // the host or a name under it. Of a line that names others too, they stay in force on a line of
 // their own, with the same address, blanks and comment.
 INSTANTIATE_TEST_SUITE_P(
-    HostFileText, Line,
-    ::testing::Values(
-        LineCase{"10.0.0.1 example.com", "example.com", kMarked},
-        LineCase{"10.0.0.1\tEXAMPLE.Com.", "example.com", kMarked},
-        LineCase{"::1 a.b.example.com", "example.com", kMarked},
-        LineCase{"10.0.0.1 example.com", "Example.COM", kMarked},
-        LineCase{"10.0.0.1 example.com.evil", "example.com", kKept},
-        LineCase{"0.0.0.0 bad.com", "ad.com", kKept},
-        LineCase{"10.0.0.1 notexample.com", "example.com", kKept},
-        LineCase{"10.0.0.1 .example.com", "example.com", kKept},
-        LineCase{"10.0.0.1 example", "example.com", kKept},
-        LineCase{"10.0.0.1 EXAMPLE.NET", "example.com", kKept},
-        LineCase{"10.0.0.1 com", "example.com", kKept},
-        LineCase{"10.0.0.1 other # example.com", "example.com", kKept},
-        LineCase{"10.0.0.1 other#example.com", "example.com", kKept},
-        LineCase{"#10.0.0.1 example.com", "example.com", kKept},
-        LineCase{"  # 10.0.0.1 example.com", "example.com", kKept},
-        LineCase{"example.com", "example.com", kKept},
-        LineCase{"example.com 10.0.0.1", "example.com", kKept},
-        LineCase{"10.0.0.1 example.com", "", kKept}, LineCase{"10.0.0.1 .", "", kKept},
-        // Under a one-label host only the host itself: "com" is no page.
-        LineCase{"127.0.0.1 localhost", "localhost", kMarked},
-        LineCase{"127.0.0.1 localhost", "l", kKept}, LineCase{"10.0.0.1 example.com", "com", kKept},
-        LineCase{"10.0.0.1 www.com", "www.com", kMarked},
-        // Several names: the others keep their blanks, trailing dots and the comment.
-        LineCase{"  10.0.0.1  other.net\t\tsub.example.com  # blocked", "example.com", kMarked,
-                 "  10.0.0.1  other.net  # blocked"},
-        LineCase{"0.0.0.0 example.com\ta.net b.org.", "example.com", kMarked,
-                 "0.0.0.0\ta.net b.org."},
-        LineCase{"0.0.0.0 a.net EXAMPLE.COM. b.org x.example.com#list", "example.com", kMarked,
-                 "0.0.0.0 a.net b.org#list"},
-        LineCase{"0.0.0.0 example.com www.example.com\t# both", "example.com", kMarked},
-        LineCase{"0.0.0.0 example.com.evil example.com", "example.com", kMarked,
-                 "0.0.0.0 example.com.evil"},
-        // lmhosts: the name follows the address; keywords such as #PRE are comments.
-        LineCase{"10.0.0.2 EXAMPLE.COM #PRE #DOM:corp", "example.com", kMarked},
-        LineCase{"10.0.0.2 other #PRE #DOM:example.com", "example.com", kKept},
-        LineCase{"#INCLUDE \\\\example.com\\share\\lmhosts", "example.com", kKept},
-        LineCase{"10.0.0.2 xn--e1afmkfd.xn--p1ai #PRE", "xn--e1afmkfd.xn--p1ai", kMarked}));
+    HostFileText, Rewrite,
+    ::testing::ValuesIn(LineCases(
+        {LineCase{"10.0.0.1 example.com", "example.com", kMarked},
+         LineCase{"10.0.0.1\tEXAMPLE.Com.", "example.com", kMarked},
+         LineCase{"::1 a.b.example.com", "example.com", kMarked},
+         LineCase{"10.0.0.1 example.com", "Example.COM", kMarked},
+         LineCase{"10.0.0.1 example.com.evil", "example.com", kKept},
+         LineCase{"0.0.0.0 bad.com", "ad.com", kKept},
+         LineCase{"10.0.0.1 notexample.com", "example.com", kKept},
+         LineCase{"10.0.0.1 .example.com", "example.com", kKept},
+         LineCase{"10.0.0.1 example", "example.com", kKept},
+         LineCase{"10.0.0.1 EXAMPLE.NET", "example.com", kKept},
+         LineCase{"10.0.0.1 com", "example.com", kKept},
+         LineCase{"10.0.0.1 other # example.com", "example.com", kKept},
+         LineCase{"10.0.0.1 other#example.com", "example.com", kKept},
+         LineCase{"#10.0.0.1 example.com", "example.com", kKept},
+         LineCase{"  # 10.0.0.1 example.com", "example.com", kKept},
+         LineCase{"example.com", "example.com", kKept},
+         LineCase{"example.com 10.0.0.1", "example.com", kKept},
+         LineCase{"10.0.0.1 example.com", "", kKept}, LineCase{"10.0.0.1 .", "", kKept},
+         // Under a one-label host only the host itself: "com" is no page.
+         LineCase{"127.0.0.1 localhost", "localhost", kMarked},
+         LineCase{"127.0.0.1 localhost", "l", kKept},
+         LineCase{"10.0.0.1 example.com", "com", kKept},
+         LineCase{"10.0.0.1 www.com", "www.com", kMarked},
+         // Several names: the others keep their blanks, trailing dots and the comment.
+         LineCase{"  10.0.0.1  other.net\t\tsub.example.com  # blocked", "example.com", kMarked,
+                  "  10.0.0.1  other.net  # blocked"},
+         LineCase{"0.0.0.0 example.com\ta.net b.org.", "example.com", kMarked,
+                  "0.0.0.0\ta.net b.org."},
+         LineCase{"0.0.0.0 a.net EXAMPLE.COM. b.org x.example.com#list", "example.com", kMarked,
+                  "0.0.0.0 a.net b.org#list"},
+         LineCase{"0.0.0.0 example.com www.example.com\t# both", "example.com", kMarked},
+         LineCase{"0.0.0.0 example.com.evil example.com", "example.com", kMarked,
+                  "0.0.0.0 example.com.evil"},
+         // lmhosts: the name follows the address; keywords such as #PRE are comments.
+         LineCase{"10.0.0.2 EXAMPLE.COM #PRE #DOM:corp", "example.com", kMarked},
+         LineCase{"10.0.0.2 other #PRE #DOM:example.com", "example.com", kKept},
+         LineCase{"#INCLUDE \\\\example.com\\share\\lmhosts", "example.com", kKept},
+         LineCase{"10.0.0.2 xn--e1afmkfd.xn--p1ai #PRE", "xn--e1afmkfd.xn--p1ai", kMarked}})),
+    [](const auto& info) { return info.param.name; });
 
 // After a ProcessFile that rewrote nothing, RestoreFile has nothing to undo: it must not write
 // the lines of an earlier file, or none, over the one it was last given.
@@ -305,6 +302,7 @@ TEST(HostFileHandler, RepairsABlockListOfAHundredAndSeventyThousandLines) {
   EXPECT_EQ(folder.Names(), std::vector<std::string>{"hosts"});
 }
 
+#ifdef _WIN32
 // A run that was killed part way leaves its new file beside the host file; the next one
 // removes it, and nothing of another pattern.
 TEST(HostFileHandler, RemovesOnlyTheNewFilesOfAnEarlierRun) {
@@ -323,6 +321,8 @@ TEST(HostFileHandler, RemovesOnlyTheNewFilesOfAnEarlierRun) {
   EXPECT_EQ(folder.Read("hosts"), "#1.1.1.1 example.com\r\n");
   EXPECT_EQ(folder.Read("hosts.backup"), "1.1.1.1 example.com\r\n");
 }
+
+#endif
 
 }  // namespace
 }  // namespace veltrim::hostfix

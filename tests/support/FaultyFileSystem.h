@@ -1,13 +1,13 @@
 // Passes every operation to another FileSystem, except that one operation of the write path
-// fails, as a full disk or a locked file would, or another program changes the file while the
-// rename waits for a hold to end.
+// may fail, as a full disk or a locked file would, or another program change the file while the
+// rename waits for a hold to end. Other test doubles override what they change.
 #pragma once
 
 #include <memory>
 #include <string>
 #include <string_view>
 
-#include "ForwardingFileSystem.h"
+#include "FileSystem.h"
 #include "SystemError.h"
 
 namespace veltrim::testing {
@@ -28,10 +28,26 @@ enum class Fault {
 // What the other program adds, at ChangedDuringWait.
 inline constexpr char kOtherProgramsLine[] = "10.8.0.1 vpn.example.com\r\n";
 
-class FaultyFileSystem final : public ForwardingFileSystem {
+class FaultyFileSystem : public platform::FileSystem {
  public:
   explicit FaultyFileSystem(platform::FileSystem& inner, Fault fault = Fault::None)
-      : ForwardingFileSystem(inner), fault(fault) {}
+      : fault(fault), inner_(inner) {}
+
+  platform::PathKind KindOf(const std::string& path) override { return inner_.KindOf(path); }
+  std::string ReadFile(const std::string& path, std::size_t limit) override {
+    return inner_.ReadFile(path, limit);
+  }
+  bool Holds(const std::string& path, std::string_view expected) override {
+    return inner_.Holds(path, expected);
+  }
+  std::unique_ptr<platform::HeldFile> OpenSharingNothing(const std::string& path,
+                                                         unsigned waitMs) override {
+    return inner_.OpenSharingNothing(path, waitMs);
+  }
+  void RemoveFile(const std::string& path) noexcept override { inner_.RemoveFile(path); }
+  void RemoveLeftoversBeside(const std::string& path) noexcept override {
+    inner_.RemoveLeftoversBeside(path);
+  }
 
   // As a read-only file or one the user may not change: the rename alone would succeed.
   void CheckWritable(const std::string& path) override {
@@ -66,6 +82,9 @@ class FaultyFileSystem final : public ForwardingFileSystem {
   }
 
   Fault fault;
+
+ protected:
+  platform::FileSystem& inner_;
 
  private:
   bool changed_ = false;

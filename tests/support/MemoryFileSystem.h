@@ -1,6 +1,6 @@
 // Files held in memory, keyed by path: the fuzzer runs thousands of repairs a second on them,
 // the native suite runs the core on them, and the fix procedure's cases use Windows paths on
-// any system.
+// any system. One thread uses them at a time, so the lock holds nothing off.
 #pragma once
 
 #include <map>
@@ -9,7 +9,6 @@
 #include <string>
 
 #include "FileSystem.h"
-#include "SiblingNames.h"
 
 namespace veltrim::testing {
 
@@ -18,7 +17,6 @@ class MemoryFileSystem : public platform::FileSystem {
   std::map<std::string, std::string> files;
   std::set<std::string> folders;
   std::set<std::string> links;  // names that stand for another file or folder
-  std::set<std::string> held;   // by OpenSharingNothing
   int created = 0;
 
   platform::PathKind KindOf(const std::string& path) override {
@@ -36,8 +34,9 @@ class MemoryFileSystem : public platform::FileSystem {
   void CheckWritable(const std::string&) override {}
   std::unique_ptr<platform::OutputFile> CreateFileBeside(const std::string& path) override;
   void CopyProtection(const std::string&, const std::string&) override {}
-  std::unique_ptr<platform::HeldFile> OpenSharingNothing(const std::string& path,
-                                                         unsigned) override;
+  std::unique_ptr<platform::HeldFile> OpenSharingNothing(const std::string&, unsigned) override {
+    return std::make_unique<platform::HeldFile>();
+  }
   bool PutInPlace(const std::string& target, const std::string& replacement,
                   std::optional<std::string_view> expected) override {
     if (expected && !Holds(target, *expected)) return false;
@@ -46,14 +45,7 @@ class MemoryFileSystem : public platform::FileSystem {
     return true;
   }
   void RemoveFile(const std::string& path) noexcept override { files.erase(path); }
-  void RemoveLeftoversBeside(const std::string& path) noexcept override {
-    const std::size_t name = path.find_last_of('\\') + 1;  // 0 where there is no folder
-    for (auto file = files.begin(); file != files.end();) {
-      const bool leftover = file->first.compare(0, name, path, 0, name) == 0 &&
-                            platform::IsNewFileNameOf(path.substr(name), file->first.substr(name));
-      file = leftover ? files.erase(file) : std::next(file);
-    }
-  }
+  void RemoveLeftoversBeside(const std::string&) noexcept override {}
 };
 
 class MemoryFile : public platform::OutputFile {
@@ -69,33 +61,11 @@ class MemoryFile : public platform::OutputFile {
   std::string path_;
 };
 
-class MemoryHeldFile : public platform::HeldFile {
- public:
-  MemoryHeldFile(MemoryFileSystem& files, std::string path)
-      : files_(files), path_(std::move(path)) {
-    files_.held.insert(path_);
-  }
-  ~MemoryHeldFile() override { files_.held.erase(path_); }
-
- private:
-  MemoryFileSystem& files_;
-  std::string path_;
-};
-
 inline std::unique_ptr<platform::OutputFile> MemoryFileSystem::CreateFileBeside(
     const std::string& path) {
-  const std::string name = platform::NewFileNameBeside(path, 1, ++created);
+  const std::string name = path + "." + std::to_string(++created) + ".new";
   files[name] = "";
   return std::make_unique<MemoryFile>(*this, name);
-}
-
-// No wait: one thread alone uses these files.
-inline std::unique_ptr<platform::HeldFile> MemoryFileSystem::OpenSharingNothing(
-    const std::string& path, unsigned) {
-  if (held.count(path) != 0) {
-    throw platform::FileBusy(32, "The file is held by another program.", "open", path);
-  }
-  return std::make_unique<MemoryHeldFile>(*this, path);
 }
 
 }  // namespace veltrim::testing

@@ -32,16 +32,8 @@ std::string IpAddressText(const IpAddress& address) {
   return text;
 }
 
-// ASCII names alone, lower-cased as the conversion does; a name in another alphabet is refused
-// here, and its conversion tested against the system's under Wine.
-std::optional<std::string> ToAsciiHostName(const std::string& utf8) {
-  std::string ascii;
-  for (char c : utf8) {
-    if (static_cast<unsigned char>(c) >= 0x80 || c == '\0') return std::nullopt;
-    ascii += c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-  }
-  if (ascii.empty()) return std::nullopt;
-  return ascii;
-}
+// The core converts only names in other alphabets, which natively are refused: their
+// conversion is tested against the system's under Wine.
+std::optional<std::string> ToAsciiHostName(const std::string&) { return std::nullopt; }
 
 }  // namespace veltrim::platform

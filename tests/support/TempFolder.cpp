@@ -1,41 +1,27 @@
 #include "TempFolder.h"
 
 #include <algorithm>
-#include <atomic>
 
 #ifdef _WIN32
+#include <atomic>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
-
-#include "Win32FileSystem.h"
-#else
-#include "MemoryFileSystem.h"
 #endif
 
 namespace veltrim::testing {
-
-namespace {
-
-unsigned NextNumber() {
-  static std::atomic<unsigned> counter{0};
-  return ++counter;
-}
-
-}  // namespace
-
-std::string TempFolder::PathOf(const std::string& name) const { return path_ + "\\" + name; }
 
 #ifdef _WIN32
 
 namespace fs = std::filesystem;
 
-TempFolder::TempFolder() : files_(std::make_unique<platform::Win32FileSystem>()) {
+TempFolder::TempFolder() {
+  static std::atomic<unsigned> counter{0};
   const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
   const fs::path folder = fs::temp_directory_path() / ("veltrim-test-" + std::to_string(stamp) +
-                                                       "-" + std::to_string(NextNumber()));
+                                                       "-" + std::to_string(++counter));
   fs::create_directories(folder);
   path_ = folder.string();
 }
@@ -93,61 +79,41 @@ std::uint64_t TempFolder::SizeOf(const std::string& name) const {
 
 #else
 
-namespace {
-
-MemoryFileSystem& Memory(platform::FileSystem& files) {
-  return static_cast<MemoryFileSystem&>(files);
-}
-
-}  // namespace
-
-TempFolder::TempFolder()
-    : path_("C:\\veltrim-test-" + std::to_string(NextNumber())),
-      files_(std::make_unique<MemoryFileSystem>()) {}
-
+// Each folder has files of its own: every name in them is in the folder.
+TempFolder::TempFolder() : path_("C:\\test") {}
 TempFolder::~TempFolder() = default;
 
 void TempFolder::Write(const std::string& name, const std::string& bytes) {
-  Memory(*files_).files[PathOf(name)] = bytes;
+  files_.files[PathOf(name)] = bytes;
 }
 
 std::string TempFolder::Read(const std::string& name) const {
-  return Memory(*files_).files.at(PathOf(name));
+  return files_.files.at(PathOf(name));
 }
 
 std::vector<std::string> TempFolder::Names() const {
-  const MemoryFileSystem& memory = Memory(*files_);
-  const std::string prefix = path_ + "\\";
   std::vector<std::string> names;
-  const auto add = [&](const std::string& path) {
-    if (path.compare(0, prefix.size(), prefix) == 0 &&
-        path.find('\\', prefix.size()) == std::string::npos) {
-      names.push_back(path.substr(prefix.size()));
-    }
-  };
-  for (const auto& file : memory.files) add(file.first);
-  for (const std::string& folder : memory.folders) add(folder);
-  for (const std::string& link : memory.links) add(link);
+  for (const auto& file : files_.files) names.push_back(file.first.substr(path_.size() + 1));
+  for (const auto& set : {files_.folders, files_.links}) {
+    for (const std::string& path : set) names.push_back(path.substr(path_.size() + 1));
+  }
   std::sort(names.begin(), names.end());
-  names.erase(std::unique(names.begin(), names.end()), names.end());
   return names;
 }
 
-void TempFolder::MakeFolder(const std::string& name) {
-  Memory(*files_).folders.insert(PathOf(name));
-}
+void TempFolder::MakeFolder(const std::string& name) { files_.folders.insert(PathOf(name)); }
 
 bool TempFolder::MakeLink(const std::string& name, const std::string&, bool) {
-  Memory(*files_).links.insert(PathOf(name));
+  files_.links.insert(PathOf(name));
   return true;
 }
 
 void TempFolder::Resize(const std::string& name, std::uint64_t size) {
-  Memory(*files_).files[PathOf(name)].resize(size, '\0');
+  files_.files[PathOf(name)].resize(size, '\0');
 }
 
 std::uint64_t TempFolder::SizeOf(const std::string& name) const {
-  return Memory(*files_).files.at(PathOf(name)).size();
+  return files_.files.at(PathOf(name)).size();
 }
 
 #endif

@@ -4,11 +4,14 @@
 #pragma once
 
 #include <cstdint>
-#include <memory>
 #include <string>
 #include <vector>
 
-#include "FileSystem.h"
+#ifdef _WIN32
+#include "Win32FileSystem.h"
+#else
+#include "MemoryFileSystem.h"
+#endif
 
 namespace veltrim::testing {
 
@@ -23,10 +26,10 @@ class TempFolder {
   TempFolder& operator=(const TempFolder&) = delete;
   ~TempFolder();
 
-  platform::FileSystem& Files() { return *files_; }
+  platform::FileSystem& Files() { return files_; }
   const std::string& Path() const { return path_; }
   // The path of `name` inside the folder.
-  std::string PathOf(const std::string& name) const;
+  std::string PathOf(const std::string& name) const { return path_ + "\\" + name; }
   void Write(const std::string& name, const std::string& bytes);
   std::string Read(const std::string& name) const;
   // The names in the folder, sorted.
@@ -40,7 +43,11 @@ class TempFolder {
 
  private:
   std::string path_;
-  std::unique_ptr<platform::FileSystem> files_;
+#ifdef _WIN32
+  platform::Win32FileSystem files_;
+#else
+  MemoryFileSystem files_;
+#endif
 };
 
 }  // namespace veltrim::testing

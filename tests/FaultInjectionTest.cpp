@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "FaultyFileSystem.h"
+#include "FixMessages.h"
 #include "HostFileHandler.h"
 #include "SystemError.h"
 #include "TempFolder.h"
@@ -30,7 +31,14 @@ TEST_P(FailingRewrite, LeavesTheFileWholeAndNothingBeside) {
   testing::FaultyFileSystem faulty(folder.Files(), GetParam());
   HostFileHandler handler(faulty, kLock);
 
-  EXPECT_THROW(handler.ProcessFile(folder.PathOf("hosts"), "example.com"), SystemError);
+  try {
+    handler.ProcessFile(folder.PathOf("hosts"), "example.com");
+    ADD_FAILURE() << "no error";
+  } catch (const SystemError& error) {
+    EXPECT_EQ(FailureMessage(error),
+              "Could not write " + error.Path() +
+                  ".\r\n\r\nError 112: There is not enough space on the disk.");
+  }
   EXPECT_EQ(folder.Read("hosts"), before);
   EXPECT_EQ(folder.Names(), std::vector<std::string>{"hosts"});
 

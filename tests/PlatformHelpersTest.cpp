@@ -13,9 +13,6 @@
 #include "SystemError.h"
 #include "SystemVariables.h"
 #include "TempFolder.h"
-#ifdef _WIN32
-#include "Win32FileSystem.h"
-#endif
 
 namespace veltrim::platform {
 namespace {

@@ -242,7 +242,7 @@ TEST_P(LeftAlone, AndRestoreDoesNothing) {
 
   EXPECT_EQ(folder.Read("saved"), "#1.1.1.1 example.com\r\n");
   if (c.size != 0) {
-    EXPECT_EQ(folder.SizeOf(file), c.size);
+    EXPECT_EQ(folder.Read(file).size(), c.size);
   } else if (!c.contents.empty()) {
     EXPECT_EQ(folder.Read(file), c.contents);
   }

@@ -73,10 +73,6 @@ void TempFolder::Resize(const std::string& name, std::uint64_t size) {
   fs::resize_file(PathOf(name), size);
 }
 
-std::uint64_t TempFolder::SizeOf(const std::string& name) const {
-  return fs::file_size(PathOf(name));
-}
-
 #else
 
 // Each folder has files of its own: every name in them is in the folder.
@@ -110,10 +106,6 @@ bool TempFolder::MakeLink(const std::string& name, const std::string&, bool) {
 
 void TempFolder::Resize(const std::string& name, std::uint64_t size) {
   files_.files[PathOf(name)].resize(size, '\0');
-}
-
-std::uint64_t TempFolder::SizeOf(const std::string& name) const {
-  return files_.files.at(PathOf(name)).size();
 }
 
 #endif

@@ -39,7 +39,6 @@ class TempFolder {
   // makes none).
   bool MakeLink(const std::string& name, const std::string& target, bool folder);
   void Resize(const std::string& name, std::uint64_t size);
-  std::uint64_t SizeOf(const std::string& name) const;
 
  private:
   std::string path_;

@@ -61,8 +61,8 @@ INSTANTIATE_TEST_SUITE_P(HostFileHandler, FailingRewrite,
                          FaultName);
 
 #ifdef _WIN32
-// Under Wine alone, where the lock is a real file that the other thread holds.
-// A repair that is held up before its rename, as a process may be.
+// A repair held up before its rename, as a process may be; under Wine alone, where the lock is
+// a real file.
 class SlowToRename final : public testing::FaultyFileSystem {
  public:
   explicit SlowToRename(platform::FileSystem& files) : FaultyFileSystem(files) {}

@@ -221,7 +221,6 @@ TEST_P(LeftAlone, AndRestoreDoesNothing) {
     folder.MakeFolder(file);
   }
   if (!c.contents.empty()) folder.Write(file, c.contents);
-  // Wine makes none, nor Windows without the right to.
   if (linked && !folder.MakeLink("hosts", file, c.kind == UntouchedCase::FolderLink)) {
     GTEST_SKIP() << "no symbolic link can be made here";
   }

@@ -1,8 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <fstream>
-#include <functional>
 #include <utility>
 #include <vector>
 
@@ -10,9 +8,7 @@
 #include "IpAddress.h"
 #include "Scoped.h"
 #include "SiblingNames.h"
-#include "SystemError.h"
 #include "SystemVariables.h"
-#include "TempFolder.h"
 
 namespace veltrim::platform {
 namespace {
@@ -127,62 +123,6 @@ TEST(SiblingNames, TellTheProgramsOwnNewFiles) {
     EXPECT_EQ(IsNewFileNameOf("hosts", c.name), c.ours) << c.name;
   }
 }
-
-#ifdef _WIN32
-// A name for the new file that is taken already (left by an earlier process that had the same
-// id) is passed over, not failed on. A folder that is not there has no leftovers.
-TEST(Win32FileSystem, NewFileTakesTheNextFreeName) {
-  testing::TempFolder folder;
-  Win32FileSystem files;
-  const std::string hosts = folder.PathOf("hosts");
-  const std::string first = files.CreateFileBeside(hosts)->Path();
-  // "hosts.<process>-<count>.veltrim-new"
-  const std::size_t dash = first.rfind('-', first.size() - std::strlen(".veltrim-new") - 1);
-  const std::string stem = first.substr(0, dash + 1);
-  const unsigned long count = std::stoul(first.substr(dash + 1));
-  const std::string taken = stem + std::to_string(count + 1) + ".veltrim-new";
-  std::ofstream(taken) << "another's";
-  EXPECT_EQ(files.CreateFileBeside(hosts)->Path(),
-            stem + std::to_string(count + 2) + ".veltrim-new");
-  EXPECT_EQ(testing::ReadBytes(taken), "another's");
-  files.RemoveLeftoversBeside(folder.PathOf("missing/hosts"));
-}
-
-// Each failing file operation says what it could not do, on which file, and none is taken for
-// a success.
-TEST(Win32FileSystem, FailuresNameTheActionAndTheFile) {
-  testing::TempFolder folder;
-  folder.Write("hosts", "x");
-  Win32FileSystem files;
-  const std::string missing = folder.PathOf("missing");
-  const std::string inMissingFolder = folder.PathOf("missing/hosts");
-  struct Case {
-    const char* action;
-    std::string path;
-    std::function<void()> operation;
-  };
-  const std::vector<Case> cases = {
-      {"open for reading", missing, [&] { files.ReadFile(missing, SIZE_MAX); }},
-      {"open for reading", folder.Path(), [&] { files.ReadFile(folder.Path(), SIZE_MAX); }},
-      {"open for writing", missing, [&] { files.CheckWritable(missing); }},
-      {"create a new file beside", inMissingFolder,
-       [&] { files.CreateFileBeside(inMissingFolder); }},
-      {"read the permissions of", missing,
-       [&] { files.CopyProtection(missing, folder.PathOf("hosts")); }},
-      {"replace", folder.PathOf("hosts"),
-       [&] { files.PutInPlace(folder.PathOf("hosts"), missing, std::nullopt); }}};
-  for (const Case& c : cases) {
-    try {
-      c.operation();
-      ADD_FAILURE() << c.action << ": no error";
-    } catch (const SystemError& error) {
-      EXPECT_EQ(error.Action(), c.action);
-      EXPECT_EQ(error.Path(), c.path) << c.action;
-    }
-  }
-  EXPECT_EQ(folder.Read("hosts"), "x");
-}
-#endif
 
 }  // namespace
 }  // namespace veltrim::platform

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -214,6 +215,58 @@ TEST(Win32ProtectedFile, FileThatMayNotBeWrittenFailsUnchanged) {
   }
   EXPECT_EQ(ReadBytes(path), before);
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(file.parent_path()), {}), 1);
+}
+
+// A name for the new file that is taken already (left by an earlier process that had the same
+// id) is passed over, not failed on. A folder that is not there has no leftovers.
+TEST(Win32FileSystem, NewFileTakesTheNextFreeName) {
+  TempFolder folder;
+  const std::string hosts = folder.PathOf("hosts");
+  const std::string first = files.CreateFileBeside(hosts)->Path();
+  // "hosts.<process>-<count>.veltrim-new"
+  const std::size_t dash = first.rfind('-', first.size() - std::strlen(".veltrim-new") - 1);
+  const std::string stem = first.substr(0, dash + 1);
+  const unsigned long count = std::stoul(first.substr(dash + 1));
+  const std::string taken = stem + std::to_string(count + 1) + ".veltrim-new";
+  std::ofstream(taken) << "another's";
+  EXPECT_EQ(files.CreateFileBeside(hosts)->Path(),
+            stem + std::to_string(count + 2) + ".veltrim-new");
+  EXPECT_EQ(ReadBytes(taken), "another's");
+  files.RemoveLeftoversBeside(folder.PathOf("missing/hosts"));
+}
+
+// Each failing file operation says what it could not do, on which file, and none is taken for
+// a success.
+TEST(Win32FileSystem, FailuresNameTheActionAndTheFile) {
+  TempFolder folder;
+  folder.Write("hosts", "x");
+  const std::string missing = folder.PathOf("missing");
+  const std::string inMissingFolder = folder.PathOf("missing/hosts");
+  struct Case {
+    const char* action;
+    std::string path;
+    std::function<void()> operation;
+  };
+  const std::vector<Case> cases = {
+      {"open for reading", missing, [&] { files.ReadFile(missing, SIZE_MAX); }},
+      {"open for reading", folder.Path(), [&] { files.ReadFile(folder.Path(), SIZE_MAX); }},
+      {"open for writing", missing, [&] { files.CheckWritable(missing); }},
+      {"create a new file beside", inMissingFolder,
+       [&] { files.CreateFileBeside(inMissingFolder); }},
+      {"read the permissions of", missing,
+       [&] { files.CopyProtection(missing, folder.PathOf("hosts")); }},
+      {"replace", folder.PathOf("hosts"),
+       [&] { files.PutInPlace(folder.PathOf("hosts"), missing, std::nullopt); }}};
+  for (const Case& c : cases) {
+    try {
+      c.operation();
+      ADD_FAILURE() << c.action << ": no error";
+    } catch (const SystemError& error) {
+      EXPECT_EQ(error.Action(), c.action);
+      EXPECT_EQ(error.Path(), c.path) << c.action;
+    }
+  }
+  EXPECT_EQ(folder.Read("hosts"), "x");
 }
 
 TEST(Win32Error, DescriptionHasNoLineEnd) {

@@ -99,9 +99,8 @@ INSTANTIATE_TEST_SUITE_P(
         AddressCase{"https://[::1]:8080/", "", ""}, AddressCase{"[2001:db8::1]", "", ""}));
 
 #ifdef _WIN32
-// Other alphabets, in the ASCII form that host files and the resolver use, as the system's
-// IDNA conversion makes it (under Wine alone); the rest of the address in UTF-8,
-// percent-encoded, as browsers send it.
+// Other alphabets, in the ASCII form of the system's IDNA conversion (under Wine alone); the
+// rest of the address in UTF-8, percent-encoded, as browsers send it.
 INSTANTIATE_TEST_SUITE_P(
     OtherAlphabets, Reduce,
     ::testing::Values(

@@ -2,9 +2,7 @@
 // file beside it; so does another program that keeps changing the file meanwhile.
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <stdexcept>
-#include <thread>
 
 #include "FaultyFileSystem.h"
 #include "FixMessages.h"
@@ -59,48 +57,6 @@ INSTANTIATE_TEST_SUITE_P(HostFileHandler, FailingRewrite,
                                            Fault::Flush, Fault::Close, Fault::CopyProtection,
                                            Fault::Replace),
                          FaultName);
-
-#ifdef _WIN32
-// A repair held up before its rename, as a process may be; under Wine alone, where the lock is
-// a real file.
-class SlowToRename final : public testing::FaultyFileSystem {
- public:
-  explicit SlowToRename(platform::FileSystem& files) : FaultyFileSystem(files) {}
-  bool PutInPlace(const std::string& target, const std::string& replacement,
-                  std::optional<std::string_view> expected) override {
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    return inner_.PutInPlace(target, replacement, expected);
-  }
-};
-
-// Two Veltrims repairing two hosts at once, the first held up before its rename: the second
-// waits for the first's repair instead of removing its new file or being overwritten by it,
-// and both lines end up commented out.
-TEST(HostFileHandler, TwoRepairsAtOnceKeepBothMarks) {
-  for (int round = 0; round < 3; ++round) {
-    TempFolder folder;
-    folder.Write("hosts", "10.0.0.1 a.example\r\n10.0.0.2 b.example\r\n");
-    SlowToRename slow(folder.Files());
-    HostFileHandler first(slow, kLock);
-    HostFileHandler second(folder.Files(), kLock);
-    std::string firstError;
-    std::thread other([&] {
-      try {
-        first.ProcessFile(folder.PathOf("hosts"), "a.example");
-      } catch (const std::exception& error) {
-        firstError = error.what();
-      }
-    });
-    std::this_thread::sleep_for(std::chrono::milliseconds(150));
-    second.ProcessFile(folder.PathOf("hosts"), "b.example");
-    other.join();
-    EXPECT_EQ(firstError, "");
-    EXPECT_EQ(folder.Read("hosts"), "#10.0.0.1 a.example\r\n#10.0.0.2 b.example\r\n");
-    EXPECT_EQ(folder.Names(), std::vector<std::string>{"hosts"});
-  }
-}
-
-#endif
 
 // Another program (a VPN client, say) writes the host file between Veltrim's read and its
 // replace, for the first `times` rewrites.

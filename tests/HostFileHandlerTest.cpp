@@ -301,27 +301,5 @@ TEST(HostFileHandler, RepairsABlockListOfAHundredAndSeventyThousandLines) {
   EXPECT_EQ(folder.Names(), std::vector<std::string>{"hosts"});
 }
 
-#ifdef _WIN32
-// A run that was killed part way leaves its new file beside the host file; the next one
-// removes it, and nothing of another pattern.
-TEST(HostFileHandler, RemovesOnlyTheNewFilesOfAnEarlierRun) {
-  TempFolder folder;
-  // Which names are a run's own is a table of its own; these stand for the rest.
-  const std::vector<std::string> kept = {"hosts", "hosts.1a2b-3.veltrim-new.txt", "hosts.backup",
-                                         "lmhosts.1a2b-3.veltrim-new"};
-  for (const std::string& name : kept) folder.Write(name, "1.1.1.1 example.com\r\n");
-  folder.Write("hosts.1a2b-3.veltrim-new", "half a fi");
-  folder.Write("hosts.f-12.veltrim-new", "");
-  HostFileHandler handler(folder.Files(), kLock);
-
-  handler.ProcessFile(folder.PathOf("hosts"), "example.com");
-
-  EXPECT_EQ(folder.Names(), kept);
-  EXPECT_EQ(folder.Read("hosts"), "#1.1.1.1 example.com\r\n");
-  EXPECT_EQ(folder.Read("hosts.backup"), "1.1.1.1 example.com\r\n");
-}
-
-#endif
-
 }  // namespace
 }  // namespace veltrim::hostfix

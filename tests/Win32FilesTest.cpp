@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -13,6 +14,7 @@
 #include <memory>
 #include <thread>
 
+#include "FaultyFileSystem.h"
 #include "FixMessages.h"
 #include "HostFileHandler.h"
 #include "Scoped.h"
@@ -267,6 +269,63 @@ TEST(Win32FileSystem, FailuresNameTheActionAndTheFile) {
     }
   }
   EXPECT_EQ(folder.Read("hosts"), "x");
+}
+
+// A run that was killed part way leaves its new file beside the host file; the next one
+// removes it, and nothing of another pattern.
+TEST(HostFileHandler, RemovesOnlyTheNewFilesOfAnEarlierRun) {
+  TempFolder folder;
+  // Which names are a run's own is a table of its own; these stand for the rest.
+  const std::vector<std::string> kept = {"hosts", "hosts.1a2b-3.veltrim-new.txt", "hosts.backup",
+                                         "lmhosts.1a2b-3.veltrim-new"};
+  for (const std::string& name : kept) folder.Write(name, "1.1.1.1 example.com\r\n");
+  folder.Write("hosts.1a2b-3.veltrim-new", "half a fi");
+  folder.Write("hosts.f-12.veltrim-new", "");
+  HostFileHandler handler(folder.Files(), kLock);
+
+  handler.ProcessFile(folder.PathOf("hosts"), "example.com");
+
+  EXPECT_EQ(folder.Names(), kept);
+  EXPECT_EQ(folder.Read("hosts"), "#1.1.1.1 example.com\r\n");
+  EXPECT_EQ(folder.Read("hosts.backup"), "1.1.1.1 example.com\r\n");
+}
+
+// A repair held up before its rename, as a process may be.
+class SlowToRename final : public testing::FaultyFileSystem {
+ public:
+  explicit SlowToRename(platform::FileSystem& files) : FaultyFileSystem(files) {}
+  bool PutInPlace(const std::string& target, const std::string& replacement,
+                  std::optional<std::string_view> expected) override {
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    return inner_.PutInPlace(target, replacement, expected);
+  }
+};
+
+// Two Veltrims repairing two hosts at once, the first held up before its rename: the second
+// waits for the first's repair instead of removing its new file or being overwritten by it,
+// and both lines end up commented out.
+TEST(HostFileHandler, TwoRepairsAtOnceKeepBothMarks) {
+  for (int round = 0; round < 3; ++round) {
+    TempFolder folder;
+    folder.Write("hosts", "10.0.0.1 a.example\r\n10.0.0.2 b.example\r\n");
+    SlowToRename slow(folder.Files());
+    HostFileHandler first(slow, kLock);
+    HostFileHandler second(folder.Files(), kLock);
+    std::string firstError;
+    std::thread other([&] {
+      try {
+        first.ProcessFile(folder.PathOf("hosts"), "a.example");
+      } catch (const std::exception& error) {
+        firstError = error.what();
+      }
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(150));
+    second.ProcessFile(folder.PathOf("hosts"), "b.example");
+    other.join();
+    EXPECT_EQ(firstError, "");
+    EXPECT_EQ(folder.Read("hosts"), "#10.0.0.1 a.example\r\n#10.0.0.2 b.example\r\n");
+    EXPECT_EQ(folder.Names(), std::vector<std::string>{"hosts"});
+  }
 }
 
 TEST(Win32Error, DescriptionHasNoLineEnd) {

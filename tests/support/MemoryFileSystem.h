@@ -1,6 +1,5 @@
-// Files held in memory, keyed by path: the fuzzer runs thousands of repairs a second on them,
-// the native suite runs the core on them, and the fix procedure's cases use Windows paths on
-// any system. One thread uses them at a time, so the lock holds nothing off.
+// Files held in memory, keyed by path, for the fuzzer and the native suite, with Windows paths
+// on any system. One thread uses them at a time, so the lock holds nothing off.
 #pragma once
 
 #include <map>

@@ -14,12 +14,8 @@
 
 namespace veltrim::hostfix {
 
-// The repairs' lock: a file held open sharing nothing, in the system's own host files folder,
-// which only administrators and the system may write to. It is made once and never deleted: a
-// file deleted on close stays "delete pending" while any program holds it open for its
-// attributes alone, which every user may. A named kernel object would not do: any program may
-// create any name in Global\ first, as a mutex it never releases or with a DACL that shuts
-// administrators out. The empty text when `systemFolder` is.
+// The repairs' lock, a file in the system's own host files folder, which only administrators
+// and the system may write to (why a file: docs/design.md); empty when `systemFolder` is.
 std::string RepairLockPath(const std::string& systemFolder);
 
 class HostFileHandler {

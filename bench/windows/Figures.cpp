@@ -130,9 +130,10 @@ void PrintProcessFileRatio() {
     if (copies.back() > 0) ratios.push_back(repairs.back() / copies.back());
   }
   ::DeleteFileA(hosts.c_str());
-  std::printf("process_file_ratio: %.2f (median of %d alternating pairs, 200 lines, %.1f ms against"
-              " %.1f ms, this machine, under Wine)\n",
-              Median(ratios), kPairs, Median(repairs), Median(copies));
+  std::printf(
+      "process_file_ratio: %.2f (median of %d alternating pairs, 200 lines, %.1f ms against"
+      " %.1f ms, this machine, under Wine)\n",
+      Median(ratios), kPairs, Median(repairs), Median(copies));
 }
 
 // As long as a user takes to type an address, at least: the programs find the desktop shell

@@ -83,10 +83,7 @@ void AddRepaired(std::vector<RepairedName>& names, const RepairedName& name) {
                             [&](const RepairedName& known) { return known.name == name.name; });
   if (entry == names.end()) entry = names.insert(names.end(), RepairedName{name.name, {}});
   for (const platform::IpAddress& address : name.addresses) {
-    if (std::find(entry->addresses.begin(), entry->addresses.end(), address) ==
-        entry->addresses.end()) {
-      entry->addresses.push_back(address);
-    }
+    platform::AddOnce(entry->addresses, address);
   }
 }
 

@@ -2,9 +2,11 @@
 // and "::" are one address, and so are "::ffff:10.0.0.1" and "10.0.0.1".
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace veltrim::platform {
 
@@ -23,6 +25,15 @@ inline IpAddress IpAddressOfBytes(const void* bytes, std::size_t size) {
   std::string address(static_cast<const char*>(bytes), size);
   if (size == 16 && address.compare(0, 12, kMapped, 12) == 0) address.erase(0, 12);
   return {address};
+}
+
+inline bool Holds(const std::vector<IpAddress>& addresses, const IpAddress& address) {
+  return std::find(addresses.begin(), addresses.end(), address) != addresses.end();
+}
+
+// Each address once, in the order they came.
+inline void AddOnce(std::vector<IpAddress>& addresses, const IpAddress& address) {
+  if (!Holds(addresses, address)) addresses.push_back(address);
 }
 
 // The address written as `text` ("10.0.0.1", "::0", "fe80::1"), as the system's own parser

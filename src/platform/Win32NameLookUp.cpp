@@ -4,7 +4,6 @@
 
 #include "Win32NameLookUp.h"
 
-#include <algorithm>
 #include <mutex>
 #include <new>
 #include <system_error>
@@ -48,10 +47,7 @@ LookUpAnswer Resolve(const std::wstring& host) {
       const auto* v6 = reinterpret_cast<const sockaddr_in6*>(entry->ai_addr);
       address = IpAddressOfBytes(&v6->sin6_addr, sizeof v6->sin6_addr);
     }
-    if (address && std::find(answer.addresses.begin(), answer.addresses.end(), *address) ==
-                       answer.addresses.end()) {
-      answer.addresses.push_back(std::move(*address));
-    }
+    if (address) AddOnce(answer.addresses, *address);
   }
   if (!answer.addresses.empty()) answer.outcome = LookUpOutcome::Addresses;
   return answer;

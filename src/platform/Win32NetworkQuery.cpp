@@ -4,8 +4,6 @@
 // After windows.h, which it needs.
 #include <windns.h>
 
-#include <algorithm>
-#include <utility>
 #include <vector>
 
 #include "Scoped.h"
@@ -60,10 +58,7 @@ LookUpAnswer Query(const std::wstring& host) {
         address =
             IpAddressOfBytes(&record->Data.AAAA.Ip6Address, sizeof record->Data.AAAA.Ip6Address);
       }
-      if (address && std::find(answer.addresses.begin(), answer.addresses.end(), *address) ==
-                         answer.addresses.end()) {
-        answer.addresses.push_back(std::move(*address));
-      }
+      if (address) AddOnce(answer.addresses, *address);
     }
   }
   if (!answer.addresses.empty()) answer.outcome = LookUpOutcome::Addresses;

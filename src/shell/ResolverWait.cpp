@@ -12,13 +12,10 @@ namespace veltrim::shell {
 
 namespace {
 
+using platform::Holds;
 using platform::IpAddress;
 using platform::LookUpAnswer;
 using platform::LookUpOutcome;
-
-bool Holds(const std::vector<IpAddress>& addresses, const IpAddress& address) {
-  return std::find(addresses.begin(), addresses.end(), address) != addresses.end();
-}
 
 // One name, until the resolver answers it without an address of its repaired lines.
 struct Watch {

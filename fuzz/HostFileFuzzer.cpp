@@ -80,15 +80,6 @@ std::string Joined(const std::vector<std::string>& lines, const std::string& dom
   return out;
 }
 
-// Whether a line of the file names the host: otherwise the file is not rewritten.
-bool AnyLineNames(const std::vector<std::string>& lines, const std::string& domain) {
-  for (std::size_t i = 0; i < lines.size(); ++i) {
-    const std::string line = i == 0 && StartsWithMark(lines[i]) ? lines[i].substr(3) : lines[i];
-    if (veltrim::hostfix::NamesHost(line, domain) != Naming::None) return true;
-  }
-  return false;
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -110,8 +101,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // The other program writes only once a repair is on its way to the rename; the repair then
   // starts over from what it wrote, and decides anew from that alone. Its line may join a last
   // line that had no end, so that nothing there names the host any more.
+  // A file in which no line names the host is not rewritten: marking changes none of its lines.
   const auto nothingToRepair = [&](const std::string& file) {
-    return veltrim::hostfix::IsUtf16(file) || !AnyLineNames(LinesOf(file), domain);
+    const std::vector<std::string> lines = LinesOf(file);
+    return veltrim::hostfix::IsUtf16(file) ||
+           Joined(lines, domain, true) == Joined(lines, domain, false);
   };
   const bool changed = fault == Fault::ChangedDuringWait && !nothingToRepair(contents);
   const std::string theirs = changed ? contents + veltrim::testing::kOtherProgramsLine : contents;

@@ -2,13 +2,12 @@
 // file beside it; so does another program that keeps changing the file meanwhile.
 #include <gtest/gtest.h>
 
-#include <stdexcept>
-
 #include "FaultyFileSystem.h"
 #include "FixMessages.h"
 #include "HostFileHandler.h"
 #include "SystemError.h"
 #include "TempFolder.h"
+#include "Thrown.h"
 
 namespace veltrim::hostfix {
 namespace {
@@ -29,14 +28,12 @@ TEST_P(FailingRewrite, LeavesTheFileWholeAndNothingBeside) {
   testing::FaultyFileSystem faulty(folder.Files(), GetParam());
   HostFileHandler handler(faulty, kLock);
 
-  try {
-    handler.ProcessFile(folder.PathOf("hosts"), "example.com");
-    ADD_FAILURE() << "no error";
-  } catch (const SystemError& error) {
-    EXPECT_EQ(FailureMessage(error),
-              "Could not write " + error.Path() +
-                  ".\r\n\r\nError 112: There is not enough space on the disk.");
-  }
+  const auto error = testing::Thrown<SystemError>(
+      [&] { handler.ProcessFile(folder.PathOf("hosts"), "example.com"); });
+  ASSERT_TRUE(error);
+  EXPECT_EQ(FailureMessage(*error),
+            "Could not write " + error->Path() +
+                ".\r\n\r\nError 112: There is not enough space on the disk.");
   EXPECT_EQ(folder.Read("hosts"), before);
   EXPECT_EQ(folder.Names(), std::vector<std::string>{"hosts"});
 
@@ -58,49 +55,26 @@ INSTANTIATE_TEST_SUITE_P(HostFileHandler, FailingRewrite,
                                            Fault::Replace),
                          FaultName);
 
-// Another program (a VPN client, say) writes the host file between Veltrim's read and its
-// replace, for the first `times` rewrites.
-class ChangedMeanwhile final : public testing::FaultyFileSystem {
- public:
-  ChangedMeanwhile(TempFolder& folder, int times)
-      : FaultyFileSystem(folder.Files()), folder_(folder), times_(times) {}
-  std::unique_ptr<platform::OutputFile> CreateFileBeside(const std::string& path) override {
-    if (changes_ < times_) {
-      folder_.Write("hosts", folder_.Read("hosts") + "10.8.0." + std::to_string(++changes_) +
-                                 " vpn.example.com\r\n");
-    }
-    return inner_.CreateFileBeside(path);
-  }
-
- private:
-  TempFolder& folder_;
-  int times_;
-  int changes_ = 0;
-};
-
-// Changed once or twice, the file is repaired with the other program's lines in it and marked
-// too; changed at every attempt, it is left as the other program wrote it.
+// Another program (a VPN client, say) writes the host file while the rename waits, for the first
+// `times` attempts. Changed once or twice, the file is repaired with the other program's lines
+// in it and marked too; changed at every attempt, it is left as the other program wrote it.
 TEST(HostFileHandler, ChangesOfAnotherProgramAreKept) {
-  const std::string vpn[] = {"10.8.0.1 vpn.example.com\r\n", "10.8.0.2 vpn.example.com\r\n",
-                             "10.8.0.3 vpn.example.com\r\n"};
   for (int times : {2, HostFileHandler::kAttempts}) {
     TempFolder folder;
     const std::string ours = "127.0.0.1 localhost\r\n10.0.0.9 example.com\r\n";
     folder.Write("hosts", ours);
-    ChangedMeanwhile changing(folder, times);
+    testing::FaultyFileSystem changing(folder.Files(), Fault::ChangedDuringWait);
+    changing.changes = times;
     HostFileHandler handler(changing, kLock);
-    std::string error;
-    try {
-      handler.ProcessFile(folder.PathOf("hosts"), "example.com");
-    } catch (const std::runtime_error& e) {
-      error = e.what();
-    }
-    const std::string theirs =
-        ours + vpn[0] + vpn[1] + (times == HostFileHandler::kAttempts ? vpn[2] : "");
+    const std::string error =
+        testing::WhatThrown([&] { handler.ProcessFile(folder.PathOf("hosts"), "example.com"); });
+    std::string theirs = ours;
+    for (int time = 0; time < times; ++time) theirs += testing::kOtherProgramsLine;
     if (times < HostFileHandler::kAttempts) {
       EXPECT_EQ(error, "");
-      EXPECT_EQ(folder.Read("hosts"),
-                "127.0.0.1 localhost\r\n#10.0.0.9 example.com\r\n#" + vpn[0] + "#" + vpn[1]);
+      EXPECT_EQ(folder.Read("hosts"), "127.0.0.1 localhost\r\n#10.0.0.9 example.com\r\n#" +
+                                          std::string(testing::kOtherProgramsLine) + "#" +
+                                          testing::kOtherProgramsLine);
     } else {
       EXPECT_EQ(error, "Could not repair " + folder.PathOf("hosts") +
                            ": another program kept changing it. It was left as that program "

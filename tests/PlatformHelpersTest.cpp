@@ -13,28 +13,19 @@
 namespace veltrim::platform {
 namespace {
 
-// Answers as GetSystemDirectory does for a system folder of the given path.
-struct ReportsFolder {
-  unsigned operator()(char* buffer, unsigned capacity) {
-    ++calls;
-    if (folder.empty()) return 0;
-    if (folder.size() >= capacity) return static_cast<unsigned>(folder.size() + 1);
-    std::memcpy(buffer, folder.c_str(), folder.size() + 1);
-    return static_cast<unsigned>(folder.size());
-  }
-  std::string folder;
-  int calls = 0;
-};
-
 TEST(AskForText, ReturnsTheTextOfAnyLengthOrNothing) {
   for (const std::string& folder : {std::string("C:\\WINDOWS\\system32"), std::string(255, 'x'),
                                     std::string(256, 'y'), std::string(1000, 'z'), std::string()}) {
-    ReportsFolder call{folder};
-    EXPECT_EQ(
-        AskForText<char>([&](char* buffer, unsigned capacity) { return call(buffer, capacity); }),
-        folder)
-        << folder.size() << " characters";
-    EXPECT_EQ(call.calls, folder.size() < 256 ? 1 : 2);
+    // Answers as GetSystemDirectory does for a system folder of that path.
+    int calls = 0;
+    const auto reports = [&](char* buffer, unsigned capacity) {
+      ++calls;
+      const auto size = static_cast<unsigned>(folder.size());
+      if (size < capacity) std::memcpy(buffer, folder.c_str(), size + 1);
+      return folder.empty() ? 0 : size < capacity ? size : size + 1;
+    };
+    EXPECT_EQ(AskForText<char>(reports), folder) << folder.size() << " characters";
+    EXPECT_EQ(calls, folder.size() < 256 ? 1 : 2);
   }
   // Nothing, when the second buffer is still too small.
   unsigned needed = 300;
@@ -86,22 +77,17 @@ TEST(SystemVariables, ExpandOnlyTheSystemsOwnValues) {
 // Numeric addresses only, read as the system reads them, each written in its usual text: an
 // IPv4-mapped address is its IPv4 address. The text is the address, or empty for refused.
 TEST(IpAddress, ReadsNumericAddressesOnly) {
-  const std::pair<std::string, const char*> cases[] = {{"10.0.0.1", "10.0.0.1"},
-                                                       {"0.0.0.0", "0.0.0.0"},
-                                                       {"::0", "::"},
-                                                       {"::ffff:10.0.0.1", "10.0.0.1"},
-                                                       {"0:0:0:0:0:0:0:1", "::1"},
-                                                       {"FE80::A", "fe80::a"},
-                                                       {"", ""},
-                                                       {"localhost", ""},
-                                                       {"10.0.0", ""},
-                                                       {"127.1", ""},
-                                                       {"1.2.3.4 ", ""},
-                                                       {"::g", ""},
-                                                       {std::string("1.2.3.4\0x", 9), ""}};
-  for (const auto& [text, address] : cases) {
-    const std::optional<IpAddress> read = ParseIpAddress(text);
-    EXPECT_EQ(read ? IpAddressText(*read) : "", address) << text;
+  struct Case {
+    std::string text;
+    const char* address;
+  };
+  for (const Case& c : {Case{"10.0.0.1", "10.0.0.1"}, Case{"0.0.0.0", "0.0.0.0"}, Case{"::0", "::"},
+                        Case{"::ffff:10.0.0.1", "10.0.0.1"}, Case{"0:0:0:0:0:0:0:1", "::1"},
+                        Case{"FE80::A", "fe80::a"}, Case{"", ""}, Case{"localhost", ""},
+                        Case{"10.0.0", ""}, Case{"127.1", ""}, Case{"1.2.3.4 ", ""},
+                        Case{"::g", ""}, Case{std::string("1.2.3.4\0x", 9), ""}}) {
+    const std::optional<IpAddress> read = ParseIpAddress(c.text);
+    EXPECT_EQ(read ? IpAddressText(*read) : "", c.address) << c.text;
   }
 }
 

@@ -20,6 +20,7 @@
 #include "Scoped.h"
 #include "SystemError.h"
 #include "TempFolder.h"
+#include "Thrown.h"
 #include "Win32Error.h"
 #include "Win32FileSystem.h"
 
@@ -29,6 +30,8 @@ namespace {
 using platform::SystemError;
 using testing::ReadBytes;
 using testing::TempFolder;
+using testing::Thrown;
+using testing::WhatThrown;
 
 platform::Win32FileSystem files;
 const std::string kLock = RepairLockPath("C:\\windows\\system32");
@@ -42,17 +45,6 @@ class Win32Files : public ::testing::Test {
   TempFolder folder;
   HostFileHandler handler{files, kLock};
 };
-
-// Programs that take over name resolution hide their hosts file; it is repaired all the same and
-// stays as hidden as it was.
-TEST_F(Win32Files, HiddenSystemFileIsRepairedAndKeepsItsAttributes) {
-  const DWORD hidden = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
-  ASSERT_TRUE(::SetFileAttributesA(Hosts().c_str(), hidden));
-  handler.ProcessFile(Hosts(), "example.com");
-  EXPECT_EQ(::GetFileAttributesA(Hosts().c_str()), hidden);
-  ASSERT_TRUE(::SetFileAttributesA(Hosts().c_str(), FILE_ATTRIBUTE_NORMAL));
-  EXPECT_EQ(folder.Read("hosts"), "127.0.0.1 localhost\r\n#10.0.0.1 example.com\r\n");
-}
 
 // Another program holds a file open for a while, sharing `share`, as a virus scanner or an
 // editor does; `meanwhile` runs halfway through.
@@ -100,13 +92,11 @@ class ScannedNewFile final : public platform::Win32FileSystem {
   std::unique_ptr<Hold> hold_;
 };
 
-const DWORD kSharing[] = {0, FILE_SHARE_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE};
-
 // A hold of either file for less than two seconds is waited out, whatever the holder shares.
 TEST_F(Win32Files, BriefHoldsAreWaitedOutWhateverTheyShare) {
   const std::string repaired = "127.0.0.1 localhost\r\n#10.0.0.1 example.com\r\n";
-  for (DWORD share : kSharing) {
+  for (DWORD share : {DWORD{0}, DWORD{FILE_SHARE_READ}, DWORD{FILE_SHARE_READ | FILE_SHARE_WRITE},
+                      DWORD{FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE}}) {
     {
       Hold scanner(Hosts(), share, 600);
       ASSERT_TRUE(scanner.Holds());
@@ -127,7 +117,10 @@ TEST_F(Win32Files, BriefHoldsAreWaitedOutWhateverTheyShare) {
 
 // Another program adds a line while the rename waits for the scanner: the line is kept, and
 // repaired too; the new file that was made from the old contents goes once the scanner lets go.
+// The file is hidden, as programs that take over name resolution leave it, and stays so.
 TEST_F(Win32Files, AChangeWhileTheRenameWaitsIsKept) {
+  const DWORD hidden = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
+  ASSERT_TRUE(::SetFileAttributesA(Hosts().c_str(), hidden));
   ScannedNewFile scanned(0, [&] {
     // As that program would, it tries again while Veltrim holds the file for its check.
     platform::ScopedHandle file;
@@ -144,6 +137,7 @@ TEST_F(Win32Files, AChangeWhileTheRenameWaitsIsKept) {
   EXPECT_EQ(folder.Read("hosts"),
             "127.0.0.1 localhost\r\n#10.0.0.1 example.com\r\n#10.8.0.1 vpn.example.com\r\n");
   EXPECT_EQ(folder.Names(), std::vector<std::string>{"hosts"});
+  EXPECT_EQ(::GetFileAttributesA(Hosts().c_str()), hidden);
 }
 
 // Only a Veltrim that is repairing holds a repair off: not the lock file that an earlier run
@@ -185,14 +179,11 @@ TEST_F(Win32Files, ALongHoldIsReported) {
   platform::ScopedHandle held(::CreateFileA(Hosts().c_str(), GENERIC_READ, 0, nullptr,
                                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   ASSERT_TRUE(held.IsSet());
-  try {
-    handler.ProcessFile(Hosts(), "example.com");
-    FAIL() << "no error";
-  } catch (const SystemError& error) {
-    EXPECT_EQ(error.Number(), static_cast<unsigned long>(ERROR_SHARING_VIOLATION));
-    EXPECT_EQ(error.Path(), Hosts());
-    EXPECT_EQ(error.Action(), "open for reading");
-  }
+  // The system's description, as the message gives it, ends without a line end of its own.
+  const std::string described = platform::DescribeError(ERROR_SHARING_VIOLATION);
+  EXPECT_TRUE(!described.empty() && described.find_first_of("\r\n") == std::string::npos);
+  EXPECT_EQ(WhatThrown([&] { handler.ProcessFile(Hosts(), "example.com"); }),
+            "open for reading " + Hosts() + ": error 32, " + described);
   held.Reset();
   EXPECT_EQ(folder.Read("hosts"), kBefore);
 }
@@ -205,16 +196,11 @@ TEST(Win32ProtectedFile, FileThatMayNotBeWrittenFailsUnchanged) {
   std::filesystem::path file(path);
   const std::string before = ReadBytes(path);
   HostFileHandler handler(files, kLock);
-  try {
-    handler.ProcessFile(path, "example.com");
-    FAIL() << "no error";
-  } catch (const SystemError& error) {
-    EXPECT_EQ(error.Number(), static_cast<unsigned long>(ERROR_ACCESS_DENIED));
-    EXPECT_EQ(error.Action(), "open for writing");
-    EXPECT_EQ(FailureMessage(error),
-              "Could not open for writing " + std::string(path) +
-                  ".\r\n\r\nError 5: " + platform::DescribeError(ERROR_ACCESS_DENIED));
-  }
+  const auto error = Thrown<SystemError>([&] { handler.ProcessFile(path, "example.com"); });
+  ASSERT_TRUE(error);
+  EXPECT_EQ(FailureMessage(*error),
+            "Could not open for writing " + std::string(path) +
+                ".\r\n\r\nError 5: " + platform::DescribeError(ERROR_ACCESS_DENIED));
   EXPECT_EQ(ReadBytes(path), before);
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(file.parent_path()), {}), 1);
 }
@@ -260,13 +246,8 @@ TEST(Win32FileSystem, FailuresNameTheActionAndTheFile) {
       {"replace", folder.PathOf("hosts"),
        [&] { files.PutInPlace(folder.PathOf("hosts"), missing, std::nullopt); }}};
   for (const Case& c : cases) {
-    try {
-      c.operation();
-      ADD_FAILURE() << c.action << ": no error";
-    } catch (const SystemError& error) {
-      EXPECT_EQ(error.Action(), c.action);
-      EXPECT_EQ(error.Path(), c.path) << c.action;
-    }
+    const auto error = Thrown<SystemError>(c.operation);
+    EXPECT_EQ(error ? error->Action() + " " + error->Path() : "", c.action + (" " + c.path));
   }
   EXPECT_EQ(folder.Read("hosts"), "x");
 }
@@ -313,11 +294,7 @@ TEST(HostFileHandler, TwoRepairsAtOnceKeepBothMarks) {
     HostFileHandler second(folder.Files(), kLock);
     std::string firstError;
     std::thread other([&] {
-      try {
-        first.ProcessFile(folder.PathOf("hosts"), "a.example");
-      } catch (const std::exception& error) {
-        firstError = error.what();
-      }
+      firstError = WhatThrown([&] { first.ProcessFile(folder.PathOf("hosts"), "a.example"); });
     });
     std::this_thread::sleep_for(std::chrono::milliseconds(150));
     second.ProcessFile(folder.PathOf("hosts"), "b.example");
@@ -326,13 +303,6 @@ TEST(HostFileHandler, TwoRepairsAtOnceKeepBothMarks) {
     EXPECT_EQ(folder.Read("hosts"), "#10.0.0.1 a.example\r\n#10.0.0.2 b.example\r\n");
     EXPECT_EQ(folder.Names(), std::vector<std::string>{"hosts"});
   }
-}
-
-TEST(Win32Error, DescriptionHasNoLineEnd) {
-  std::string text = platform::DescribeError(ERROR_FILE_NOT_FOUND);
-  ASSERT_FALSE(text.empty());
-  EXPECT_NE(text.back(), '\n');
-  EXPECT_NE(text.back(), '\r');
 }
 
 }  // namespace

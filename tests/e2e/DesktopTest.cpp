@@ -8,7 +8,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <functional>
 #include <iterator>
 #include <new>
 #include <optional>
@@ -16,10 +15,11 @@
 
 #include "Address.h"
 #include "StartedLog.h"
-#include "SystemError.h"
 #include "Scoped.h"
+#include "Thrown.h"
 #include "UiDriver.h"
 #include "Win32Desktop.h"
+#include "Win32Error.h"
 #include "Win32NameLookUp.h"
 #include "Win32Text.h"
 
@@ -28,23 +28,10 @@ namespace {
 
 using platform::MessageAnswer;
 using platform::MessageButtons;
-using platform::SystemError;
 using platform::WindowState;
 using namespace uidriver;
 
 const std::string kStandin = platform::Narrow(DriverFolder()) + "veltrim_standin.exe";
-
-void ExpectFails(const std::function<void()>& operation, unsigned long number,
-                 const std::string& action, const std::string& path) {
-  try {
-    operation();
-    ADD_FAILURE() << action << " " << path << ": no error";
-  } catch (const SystemError& error) {
-    EXPECT_EQ(error.Number(), number) << action << " " << path;
-    EXPECT_EQ(error.Action(), action);
-    EXPECT_EQ(error.Path(), path);
-  }
-}
 
 // Started from here, a program inherits this process's rights: with the window state, command
 // line and current folder asked for.
@@ -60,8 +47,9 @@ TEST(Win32Desktop, StartsProgramsAsAskedAndNamesWhatFails) {
                 "veltrim_standin.exe|0|\"" + kStandin + "\" /flushdns|veltrim_e2e.exe|C:\\windows",
                 "veltrim_standin.exe|3|x|veltrim_e2e.exe|C:\\"}));
   const std::string missing = "C:\\windows\\missing.exe";
-  ExpectFails([&] { desktop.StartProgram(missing, missing, "C:\\", WindowState::Hidden); },
-              ERROR_FILE_NOT_FOUND, "start", missing);
+  EXPECT_EQ(testing::WhatThrown(
+                [&] { desktop.StartProgram(missing, missing, "C:\\", WindowState::Hidden); }),
+            "start " + missing + ": error 2, " + platform::DescribeError(ERROR_FILE_NOT_FOUND));
 }
 
 // The desktop shell opens a web address in the browser registered for it, as its own child,

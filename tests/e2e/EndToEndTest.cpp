@@ -13,13 +13,13 @@
 #include <functional>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <iterator>
 #include <memory>
 
 #include "BlockList.h"
 #include "ResourceIds.h"
 #include "StartedLog.h"
+#include "TempFolder.h"
 #include "UiDriver.h"
 #include "Scoped.h"
 #include "Win32Error.h"
@@ -29,6 +29,8 @@ namespace {
 
 using namespace shell;
 using namespace uidriver;
+using testing::ReadBytes;
+using testing::WriteBytes;
 
 const std::string kEtc = "C:\\windows\\system32\\drivers\\etc\\";
 const std::string kHostsPath = kEtc + "hosts";
@@ -47,13 +49,11 @@ const std::string kShellFolder = "C:\\windows\\system32";
 const std::string kReactivate =
     "You may now reactivate any web acceleration software that you use.";
 
-std::string ReadFileBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void WriteFileBytes(const std::string& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+// What Veltrim says when the desktop shell opened no page for it.
+std::string NoBrowserStarted(const std::string& typed) {
+  return "Veltrim could not open the page for you: the Windows desktop did not start the "
+         "browser.\r\n\r\nThe host files have been repaired. Open " +
+         typed + " in your browser now to see whether it loads.";
 }
 
 // The font a label is drawn in: "MS Sans Serif" 8.25 point, or 9.75 point bold, as the
@@ -87,53 +87,36 @@ const std::string kDisclaimerWords =
     "of data or damage to your system which may result from the use of this software. By using "
     "this software you agree to the above terms. If you do not agree to the above terms press "
     "ESC to exit from the program.";
+const std::string kAccelerators =
+    "Please close all web acceleration programs prior to using this application.";
+const std::string kAgree =
+    "If you agree to the above terms please click continue otherwise click exit.";
+const std::vector<std::string> kSteps = {"", "Flushing DNS", "Clearing Hosts", "Waiting for DNS",
+                                         "Completed"};
 
+const std::vector<Control> kDisclaimerControls = {
+    {kDisclaimerFrame, 8, 0, 552, 326, {""}},
+    {kBanner, 8, 8, 549, 94, {"Veltrim"}},
+    {kProductName, 204, 112, 58, 16, {"Veltrim"}, true, Face::Bold, Fit::KeepsRight},
+    {kVersionLabel, 272, 112, 54, 16, {"Version 1.0.0"}, true, Face::Bold, Fit::KeepsLeft},
+    {kAcceleratorsNotice, 32, 144, 497, 17, {kAccelerators}, true, Face::Regular},
+    {kWarningTitle, 248, 176, 73, 17, {"Warning"}, true, Face::Bold},
+    {kDisclaimerText, 32, 200, 497, 57, {kDisclaimerWords}, true, Face::Regular, Fit::Fixed, true},
+    {kAgreePrompt, 32, 264, 497, 17, {kAgree}, true, Face::Regular},
+    {kContinueButton, 168, 288, 89, 25, {"Continue"}},
+    {kExitButton, 304, 288, 89, 25, {"Exit"}}};
 const WindowRequirement kDisclaimer = {
-    566,
-    333,
-    {{kDisclaimerFrame, 8, 0, 552, 326, {""}},
-     {kBanner, 8, 8, 549, 94, {"Veltrim"}},
-     {kProductName, 204, 112, 58, 16, {"Veltrim"}, true, Face::Bold, Fit::KeepsRight},
-     {kVersionLabel, 272, 112, 54, 16, {"Version 1.0.0"}, true, Face::Bold, Fit::KeepsLeft},
-     {kAcceleratorsNotice,
-      32,
-      144,
-      497,
-      17,
-      {"Please close all web acceleration programs prior to using this application."},
-      true,
-      Face::Regular},
-     {kWarningTitle, 248, 176, 73, 17, {"Warning"}, true, Face::Bold},
-     {kDisclaimerText, 32, 200, 497, 57, {kDisclaimerWords}, true, Face::Regular, Fit::Fixed, true},
-     {kAgreePrompt,
-      32,
-      264,
-      497,
-      17,
-      {"If you agree to the above terms please click continue otherwise click exit."},
-      true,
-      Face::Regular},
-     {kContinueButton, 168, 288, 89, 25, {"Continue"}},
-     {kExitButton, 304, 288, 89, 25, {"Exit"}}},
-    {kBanner, kContinueButton, kExitButton, kBanner}};
+    566, 333, kDisclaimerControls, {kBanner, kContinueButton, kExitButton, kBanner}};
 
+const std::vector<Control> kMainControls = {
+    {kWebLabel, 16, 16, 241, 17, {"Type website to fix below"}, true, Face::Regular},
+    {kWebAddress, 16, 32, 225, 19, {"http://"}},
+    {kCancel, 16, 64, 105, 33, {"Cancel"}},
+    {kFixItButton, 136, 64, 105, 33, {"Fix It"}},
+    {kProgress, 16, 24, 73, 25, {"Fixing....."}, false, Face::Bold},
+    {kProgressItem, 128, 24, 113, 25, kSteps, false, Face::BoldItalic}};
 const WindowRequirement kMain = {
-    261,
-    105,
-    {{kWebLabel, 16, 16, 241, 17, {"Type website to fix below"}, true, Face::Regular},
-     {kWebAddress, 16, 32, 225, 19, {"http://"}},
-     {kCancel, 16, 64, 105, 33, {"Cancel"}},
-     {kFixItButton, 136, 64, 105, 33, {"Fix It"}},
-     {kProgress, 16, 24, 73, 25, {"Fixing....."}, false, Face::Bold},
-     {kProgressItem,
-      128,
-      24,
-      113,
-      25,
-      {"", "Flushing DNS", "Clearing Hosts", "Waiting for DNS", "Completed"},
-      false,
-      Face::BoldItalic}},
-    {kWebAddress, kCancel, kFixItButton, kWebAddress}};
+    261, 105, kMainControls, {kWebAddress, kCancel, kFixItButton, kWebAddress}};
 
 // The text fits inside the label with its font at `dpi`: wrapped to its width when it wraps,
 // otherwise on one line, and never taller than the label. Returns the height it takes.
@@ -228,30 +211,6 @@ void ExpectOpened(HWND window, const WindowRequirement& required, int dpi) {
   EXPECT_EQ(FocusOf(window), ::GetDlgItem(window, required.tabOrder.front()));
 }
 
-void ExpectDisclaimer(HWND disclaimer, int dpi) {
-  ExpectOpened(disclaimer, kDisclaimer, dpi);
-  LONG_PTR style = ::GetWindowLongPtrA(disclaimer, GWL_STYLE);
-  LONG_PTR exStyle = ::GetWindowLongPtrA(disclaimer, GWL_EXSTYLE);
-  EXPECT_EQ(style & WS_CAPTION, WS_DLGFRAME) << "a dialog frame without title bar";
-  EXPECT_EQ(style & (WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME), 0);
-  EXPECT_NE(exStyle & WS_EX_TOOLWINDOW, 0) << "kept out of the task bar";
-  EXPECT_EQ(::GetSystemMenu(disclaimer, FALSE), nullptr);
-  // The banner has the focus first: a screen reader names it and calls it a picture.
-  AccessibleState banner = AccessibleOf(::GetDlgItem(disclaimer, kBanner));
-  EXPECT_EQ(banner.name, "Veltrim");
-  EXPECT_EQ(banner.role, ROLE_SYSTEM_GRAPHIC);
-}
-
-void ExpectMain(HWND main, int dpi) {
-  ExpectOpened(main, kMain, dpi);
-  char caption[64];
-  ::GetWindowTextA(main, caption, static_cast<int>(std::size(caption)));
-  EXPECT_STREQ(caption, "Veltrim");
-  EXPECT_EQ(::GetWindowLongPtrA(main, GWL_STYLE) & WS_OVERLAPPEDWINDOW, WS_OVERLAPPEDWINDOW);
-  // Named after the prompt just before it.
-  EXPECT_EQ(AccessibleOf(::GetDlgItem(main, kWebAddress)).name, "Type website to fix below");
-}
-
 // Continues from the disclaimer to the main window.
 HWND OpenMain(const Program& program) {
   HWND disclaimer = program.WaitForWindow(kDisclaimerClass);
@@ -270,7 +229,17 @@ void ExpectBothWindows(const Program& program, int dpi, bool moved) {
   const std::string at = std::to_string(dpi) + "dpi";
   HWND disclaimer = program.WaitForWindow(kDisclaimerClass);
   ASSERT_NE(disclaimer, nullptr);
-  ExpectDisclaimer(disclaimer, dpi);
+  ExpectOpened(disclaimer, kDisclaimer, dpi);
+  LONG_PTR style = ::GetWindowLongPtrA(disclaimer, GWL_STYLE);
+  LONG_PTR exStyle = ::GetWindowLongPtrA(disclaimer, GWL_EXSTYLE);
+  EXPECT_EQ(style & WS_CAPTION, WS_DLGFRAME) << "a dialog frame without title bar";
+  EXPECT_EQ(style & (WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME), 0);
+  EXPECT_NE(exStyle & WS_EX_TOOLWINDOW, 0) << "kept out of the task bar";
+  EXPECT_EQ(::GetSystemMenu(disclaimer, FALSE), nullptr);
+  // The banner has the focus first: a screen reader names it and calls it a picture.
+  AccessibleState banner = AccessibleOf(::GetDlgItem(disclaimer, kBanner));
+  EXPECT_EQ(banner.name, "Veltrim");
+  EXPECT_EQ(banner.role, ROLE_SYSTEM_GRAPHIC);
   Screenshot(disclaimer, "disclaimer-" + at);
   if (moved) {
     program.SendDpiChanged(disclaimer, 144, kDisclaimer.clientWidth, kDisclaimer.clientHeight);
@@ -280,7 +249,13 @@ void ExpectBothWindows(const Program& program, int dpi, bool moved) {
   HWND main = OpenMain(program);
   ASSERT_NE(main, nullptr);
   EXPECT_EQ(program.WaitForWindow(kDisclaimerClass, 0), nullptr) << "the disclaimer closed";
-  ExpectMain(main, dpi);
+  ExpectOpened(main, kMain, dpi);
+  char caption[64];
+  ::GetWindowTextA(main, caption, static_cast<int>(std::size(caption)));
+  EXPECT_STREQ(caption, "Veltrim");
+  EXPECT_EQ(::GetWindowLongPtrA(main, GWL_STYLE) & WS_OVERLAPPEDWINDOW, WS_OVERLAPPEDWINDOW);
+  // Named after the prompt just before it.
+  EXPECT_EQ(AccessibleOf(::GetDlgItem(main, kWebAddress)).name, "Type website to fix below");
   Screenshot(main, "main-" + at);
   if (moved) {
     program.SendDpiChanged(main, 144, kMain.clientWidth, kMain.clientHeight);
@@ -288,17 +263,6 @@ void ExpectBothWindows(const Program& program, int dpi, bool moved) {
   }
   Click(main, kCancel);
   EXPECT_TRUE(program.WaitForExit());
-}
-
-void ExpectWorkingState(HWND main, const char* step) {
-  EXPECT_FALSE(Inspect(main, kWebLabel).visible);
-  EXPECT_FALSE(Inspect(main, kWebAddress).visible);
-  EXPECT_FALSE(Inspect(main, kFixItButton).enabled);
-  EXPECT_TRUE(Inspect(main, kCancel).enabled);
-  EXPECT_TRUE(Inspect(main, kProgress).visible);
-  ControlState item = Inspect(main, kProgressItem);
-  EXPECT_TRUE(item.visible);
-  EXPECT_EQ(item.text, step);
 }
 
 // Wine does not answer WM_GETICON across processes, so the icon is read from the program.
@@ -331,13 +295,14 @@ class EndToEnd : public ::testing::Test {
     program_ = std::make_unique<Program>();
   }
   static void LayOutHostFiles() {
-    WriteFileBytes(kHostsPath, kHosts);
-    WriteFileBytes(kLmHostsPath, kLmHosts);
+    WriteBytes(kHostsPath, kHosts);
+    WriteBytes(kLmHostsPath, kLmHosts);
   }
 
-  void ExpectHostFilesUntouched() {
-    EXPECT_EQ(ReadFileBytes(kHostsPath), kHosts);
-    EXPECT_EQ(ReadFileBytes(kLmHostsPath), kLmHosts);
+  void ExpectNothingDone() {
+    EXPECT_EQ(ReadBytes(kHostsPath), kHosts);
+    EXPECT_EQ(ReadBytes(kLmHostsPath), kLmHosts);
+    EXPECT_TRUE(StartedPrograms().empty());
   }
 
   void ExpectOkMessage(const std::string& text) {
@@ -369,7 +334,14 @@ class EndToEnd : public ::testing::Test {
     EXPECT_EQ(question.text, "Did the Page load successfully?");
     EXPECT_EQ(question.buttons, (std::vector<std::string>{"&Yes", "&No"}));
     EXPECT_FALSE(question.hasIcon);
-    ExpectWorkingState(main, "Completed");
+    // The working state: the address hidden, "Fix It" disabled, the progress showing.
+    EXPECT_FALSE(Inspect(main, kWebLabel).visible);
+    EXPECT_FALSE(Inspect(main, kWebAddress).visible);
+    EXPECT_FALSE(Inspect(main, kFixItButton).enabled);
+    EXPECT_TRUE(Inspect(main, kCancel).enabled);
+    EXPECT_TRUE(Inspect(main, kProgress).visible);
+    EXPECT_TRUE(Inspect(main, kProgressItem).visible);
+    EXPECT_EQ(Inspect(main, kProgressItem).text, "Completed");
     Screenshot(question.handle, "question");
     Answer(question, answer);
     ExpectOkMessage(answerText + "\r\n\r\n" + kReactivate);
@@ -380,13 +352,11 @@ class EndToEnd : public ::testing::Test {
     // Neither is waited for: they write their lines in whatever order they come to it.
     std::vector<std::string> started = StartedPrograms();
     ASSERT_GE(started.size(), 2u);
-    std::sort(started.end() - 2, started.end(), [](const std::string& a, const std::string& b) {
-      return a.rfind("ipconfig", 0) == 0 && b.rfind("ipconfig", 0) != 0;
-    });
+    std::sort(started.end() - 2, started.end());
     EXPECT_EQ(std::vector<std::string>(started.end() - 2, started.end()),
-              (std::vector<std::string>{kIpconfigStarted, "browser.exe|3|\"" + kBrowser + "\" \"" +
-                                                              opened + "\"|explorer.exe|" +
-                                                              kShellFolder}));
+              (std::vector<std::string>{"browser.exe|3|\"" + kBrowser + "\" \"" + opened +
+                                            "\"|explorer.exe|" + kShellFolder,
+                                        kIpconfigStarted}));
   }
 
   std::unique_ptr<Program> program_;
@@ -437,8 +407,8 @@ TEST_F(Downloads, WholeFixLoadsNoPlantedDllFromAFolderNamedOutsideTheCodePage) {
     EXPECT_EQ(::GetFileAttributesW((folder + name + L".loaded").c_str()), INVALID_FILE_ATTRIBUTES)
         << name << " was loaded";
   }
-  EXPECT_EQ(ReadFileBytes(kHostsPath), kRepairedHosts);
-  EXPECT_EQ(ReadFileBytes(kLmHostsPath), kRepairedLmHosts);
+  EXPECT_EQ(ReadBytes(kHostsPath), kRepairedHosts);
+  EXPECT_EQ(ReadBytes(kLmHostsPath), kRepairedLmHosts);
 }
 
 // An address as people paste it today, on a machine whose name resolution a program took over:
@@ -449,11 +419,11 @@ TEST_F(Downloads, WholeFixLoadsNoPlantedDllFromAFolderNamedOutsideTheCodePage) {
 // LF-only list without the host, is not touched: its bytes and its time stamp stay.
 TEST_F(EndToEnd, PastedAddressIntoAHiddenHostsFile) {
   const blocklist::BlockList list = blocklist::MakeBlockList(100000);
-  WriteFileBytes(kHostsPath, kHosts + list.before);
+  WriteBytes(kHostsPath, kHosts + list.before);
   const DWORD hidden = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
   ASSERT_TRUE(::SetFileAttributesA(kHostsPath.c_str(), hidden));
   const std::string lmHosts = "10.0.0.2 OTHER #PRE\n10.0.0.3 example.net\n";
-  WriteFileBytes(kLmHostsPath, lmHosts);
+  WriteBytes(kLmHostsPath, lmHosts);
   const auto written = std::filesystem::last_write_time(kLmHostsPath) - std::chrono::hours(24);
   std::filesystem::last_write_time(kLmHostsPath, written);
   OpenMain(*program_);
@@ -466,8 +436,8 @@ TEST_F(EndToEnd, PastedAddressIntoAHiddenHostsFile) {
       },
       "https://www.example.com/page");
   EXPECT_EQ(::GetFileAttributesA(kHostsPath.c_str()), hidden);
-  EXPECT_TRUE(ReadFileBytes(kHostsPath) == kRepairedHosts + list.after);
-  EXPECT_EQ(ReadFileBytes(kLmHostsPath), lmHosts);
+  EXPECT_TRUE(ReadBytes(kHostsPath) == kRepairedHosts + list.after);
+  EXPECT_EQ(ReadBytes(kLmHostsPath), lmHosts);
   EXPECT_EQ(std::filesystem::last_write_time(kLmHostsPath), written);
 }
 
@@ -479,7 +449,7 @@ TEST_F(EndToEnd, PastedAddressIntoAHiddenHostsFile) {
 TEST_F(EndToEnd, WithoutADesktopShellNoBrowserIsStarted) {
   const std::string decoy = "C:\\decoy\\system32\\drivers\\etc\\";
   ASSERT_TRUE(std::filesystem::create_directories(decoy));
-  WriteFileBytes(decoy + "hosts", kHosts);
+  WriteBytes(decoy + "hosts", kHosts);
   // Wine sets SystemRoot afresh in every process it starts; windir it passes on.
   const std::wstring configured = L"%windir%\\System32\\drivers\\etc";
   ASSERT_EQ(::RegSetKeyValueW(HKEY_LOCAL_MACHINE,
@@ -494,14 +464,11 @@ TEST_F(EndToEnd, WithoutADesktopShellNoBrowserIsStarted) {
   HWND main = OpenMain(*program_);
   Type(main, kWebAddress, "http://www.example.com/page");
   Click(main, kFixItButton);
-  ExpectOkMessage(
-      "Veltrim could not open the page for you: the Windows desktop did not start the browser."
-      "\r\n\r\nThe host files have been repaired. Open http://www.example.com/page in your "
-      "browser now to see whether it loads.");
+  ExpectOkMessage(NoBrowserStarted("http://www.example.com/page"));
   EXPECT_TRUE(program_->WaitForExit());
-  EXPECT_EQ(ReadFileBytes(kHostsPath), kRepairedHosts);
-  EXPECT_EQ(ReadFileBytes(kLmHostsPath), kRepairedLmHosts);
-  EXPECT_EQ(ReadFileBytes(decoy + "hosts"), kHosts);
+  EXPECT_EQ(ReadBytes(kHostsPath), kRepairedHosts);
+  EXPECT_EQ(ReadBytes(kLmHostsPath), kRepairedLmHosts);
+  EXPECT_EQ(ReadBytes(decoy + "hosts"), kHosts);
   EXPECT_EQ(StartedPrograms(), std::vector<std::string>{kIpconfigStarted});
 }
 
@@ -509,8 +476,7 @@ TEST_F(EndToEnd, WithoutADesktopShellNoBrowserIsStarted) {
 TEST_F(EndToEnd, LooksAsDescribed) {
   ExpectIconImages();
   ExpectBothWindows(*program_, 96, true);
-  ExpectHostFilesUntouched();
-  EXPECT_TRUE(StartedPrograms().empty());
+  ExpectNothingDone();
 }
 
 // Exit, Escape on the disclaimer whichever control has the focus, Escape or the close box on
@@ -540,8 +506,7 @@ TEST_F(EndToEnd, EveryWayOutLeavesEverythingAsItWas) {
     ways[way](program);
     EXPECT_TRUE(program.WaitForExit()) << "way out " << way;
   }
-  ExpectHostFilesUntouched();
-  EXPECT_TRUE(StartedPrograms().empty());
+  ExpectNothingDone();
 }
 
 // Refused addresses, then one that the fix takes up, on a machine where no browser is
@@ -565,20 +530,16 @@ TEST_F(EndToEnd, InvalidWebAddressThenNoBrowserRegistered) {
   }
   TypeKeys("x");
   EXPECT_EQ(Inspect(main, kWebAddress).text, "http:///ax");
-  ExpectHostFilesUntouched();
-  EXPECT_TRUE(StartedPrograms().empty());
+  ExpectNothingDone();
 
   for (const wchar_t* scheme : {L"http", L"https"}) {
     ASSERT_EQ(::RegDeleteTreeW(HKEY_CLASSES_ROOT, scheme), ERROR_SUCCESS);
   }
   Type(main, kWebAddress, "example.com");
   Click(main, kFixItButton);
-  ExpectOkMessage(
-      "Veltrim could not open the page for you: the Windows desktop did not start the browser."
-      "\r\n\r\nThe host files have been repaired. Open example.com in your browser now to see "
-      "whether it loads.");
+  ExpectOkMessage(NoBrowserStarted("example.com"));
   EXPECT_TRUE(program_->WaitForExit());
-  EXPECT_EQ(ReadFileBytes(kHostsPath), kRepairedHosts);
+  EXPECT_EQ(ReadBytes(kHostsPath), kRepairedHosts);
   EXPECT_EQ(StartedPrograms(), std::vector<std::string>{kIpconfigStarted});
 }
 
@@ -590,17 +551,17 @@ class Resolver : public EndToEnd {
  protected:
   void SetUp() override { ASSERT_NE(std::getenv("VELTRIM_RESOLVER_ZONE"), nullptr); }
   static void SetSystemHosts(const std::string& lines) {
-    WriteFileBytes(std::getenv("VELTRIM_RESOLVER_HOSTS"), "127.0.0.1 localhost\n" + lines);
+    WriteBytes(std::getenv("VELTRIM_RESOLVER_HOSTS"), "127.0.0.1 localhost\n" + lines);
   }
   // Replaced whole: the name server, which reads it for every query, never sees half of it.
   static void SetZone(const std::string& lines) {
     const std::string zone = std::getenv("VELTRIM_RESOLVER_ZONE");
-    WriteFileBytes(zone + ".new", lines);
+    WriteBytes(zone + ".new", lines);
     ASSERT_TRUE(::MoveFileExA((zone + ".new").c_str(), zone.c_str(), MOVEFILE_REPLACE_EXISTING));
   }
   // Starts Veltrim with `hosts` as the prefix's hosts file, and fixes `address`.
   HWND Fix(const std::string& hosts, const std::string& address) {
-    WriteFileBytes(kHostsPath, hosts);
+    WriteBytes(kHostsPath, hosts);
     ForgetStartedPrograms();
     program_ = std::make_unique<Program>();
     HWND main = OpenMain(*program_);
@@ -664,7 +625,7 @@ TEST_F(Resolver, NetworkBlockIsNamed) {
     EXPECT_TRUE(program_->WaitForExit());
     // A browser that was started has two seconds to say so.
     EXPECT_EQ(WaitForStartedPrograms(2, 2000), std::vector<std::string>{kIpconfigStarted});
-    EXPECT_EQ(ReadFileBytes(kHostsPath), each.repaired);
+    EXPECT_EQ(ReadBytes(kHostsPath), each.repaired);
   }
 }
 

@@ -22,17 +22,15 @@ using veltrim::platform::Narrow;
 // The executable name of process `id`'s parent, or "?" when it has gone.
 std::string ParentName(DWORD id) {
   veltrim::platform::ScopedHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-  if (!snapshot.IsSet()) return "?";
   std::map<DWORD, PROCESSENTRY32W> processes;
   PROCESSENTRY32W entry = {};
   entry.dwSize = sizeof(entry);
-  for (BOOL more = Process32FirstW(snapshot.Get(), &entry); more;
+  for (BOOL more = snapshot.IsSet() && Process32FirstW(snapshot.Get(), &entry); more;
        more = Process32NextW(snapshot.Get(), &entry)) {
     processes[entry.th32ProcessID] = entry;
   }
-  auto self = processes.find(id);
-  if (self == processes.end()) return "?";
-  auto parent = processes.find(self->second.th32ParentProcessID);
+  if (processes.count(id) == 0) return "?";
+  const auto parent = processes.find(processes[id].th32ParentProcessID);
   return parent != processes.end() ? Narrow(parent->second.szExeFile) : "?";
 }
 

@@ -62,10 +62,10 @@ class FaultyFileSystem : public platform::FileSystem {
   bool PutInPlace(const std::string& target, const std::string& replacement,
                   std::optional<std::string_view> expected) override {
     FailAt(Fault::Replace, target);
-    if (fault == Fault::ChangedDuringWait && !changed_) {
-      // Once: the first attempt finds the file as it was read but is held off, and the file
-      // changes before the next.
-      changed_ = true;
+    if (fault == Fault::ChangedDuringWait && changes > 0) {
+      // The attempt finds the file as it was read but is held off, and the file changes before
+      // the next.
+      --changes;
       if (expected && !inner_.Holds(target, *expected)) return false;
       std::unique_ptr<platform::OutputFile> theirs = inner_.CreateFileBeside(target);
       theirs->Write(inner_.ReadFile(target, SIZE_MAX) + kOtherProgramsLine);
@@ -82,12 +82,11 @@ class FaultyFileSystem : public platform::FileSystem {
   }
 
   Fault fault;
+  // At ChangedDuringWait, how many attempts at the rename the other program comes before.
+  int changes = 1;
 
  protected:
   platform::FileSystem& inner_;
-
- private:
-  bool changed_ = false;
 };
 
 class FaultyFile final : public platform::OutputFile {

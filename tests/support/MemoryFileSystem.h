@@ -11,6 +11,20 @@
 
 namespace veltrim::testing {
 
+// Its bytes are the file system's entry, which stays where it is until the file is renamed.
+class MemoryFile : public platform::OutputFile {
+ public:
+  MemoryFile(std::string& bytes, std::string path) : bytes_(bytes), path_(std::move(path)) {}
+  const std::string& Path() const override { return path_; }
+  void Write(std::string_view bytes) override { bytes_.append(bytes); }
+  void Flush() override {}
+  void Close() override {}
+
+ private:
+  std::string& bytes_;
+  std::string path_;
+};
+
 class MemoryFileSystem : public platform::FileSystem {
  public:
   std::map<std::string, std::string> files;
@@ -31,7 +45,10 @@ class MemoryFileSystem : public platform::FileSystem {
     return files.at(path) == expected;
   }
   void CheckWritable(const std::string&) override {}
-  std::unique_ptr<platform::OutputFile> CreateFileBeside(const std::string& path) override;
+  std::unique_ptr<platform::OutputFile> CreateFileBeside(const std::string& path) override {
+    const std::string name = path + "." + std::to_string(++created) + ".new";
+    return std::make_unique<MemoryFile>(files[name], name);
+  }
   void CopyProtection(const std::string&, const std::string&) override {}
   std::unique_ptr<platform::HeldFile> OpenSharingNothing(const std::string&, unsigned) override {
     return std::make_unique<platform::HeldFile>();
@@ -46,25 +63,5 @@ class MemoryFileSystem : public platform::FileSystem {
   void RemoveFile(const std::string& path) noexcept override { files.erase(path); }
   void RemoveLeftoversBeside(const std::string&) noexcept override {}
 };
-
-class MemoryFile : public platform::OutputFile {
- public:
-  MemoryFile(MemoryFileSystem& files, std::string path) : files_(files), path_(std::move(path)) {}
-  const std::string& Path() const override { return path_; }
-  void Write(std::string_view bytes) override { files_.files[path_].append(bytes); }
-  void Flush() override {}
-  void Close() override {}
-
- private:
-  MemoryFileSystem& files_;
-  std::string path_;
-};
-
-inline std::unique_ptr<platform::OutputFile> MemoryFileSystem::CreateFileBeside(
-    const std::string& path) {
-  const std::string name = path + "." + std::to_string(++created) + ".new";
-  files[name] = "";
-  return std::make_unique<MemoryFile>(*this, name);
-}
 
 }  // namespace veltrim::testing

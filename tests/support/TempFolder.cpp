@@ -6,9 +6,6 @@
 #include <atomic>
 #include <chrono>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
-#include <stdexcept>
 #endif
 
 namespace veltrim::testing {
@@ -32,18 +29,7 @@ TempFolder::~TempFolder() {
 }
 
 void TempFolder::Write(const std::string& name, const std::string& bytes) {
-  std::ofstream out(PathOf(name), std::ios::binary | std::ios::trunc);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  if (!out) throw std::runtime_error("cannot write " + PathOf(name));
-}
-
-std::string ReadBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw std::runtime_error("cannot read " + path);
-  // In one read: a character at a time takes seconds for a list of 64 MB.
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  return std::move(bytes).str();
+  WriteBytes(PathOf(name), bytes);
 }
 
 std::string TempFolder::Read(const std::string& name) const { return ReadBytes(PathOf(name)); }

@@ -8,6 +8,10 @@
 #include <vector>
 
 #ifdef _WIN32
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
 #include "Win32FileSystem.h"
 #else
 #include "MemoryFileSystem.h"
@@ -16,7 +20,20 @@
 namespace veltrim::testing {
 
 #ifdef _WIN32
-std::string ReadBytes(const std::string& path);
+inline std::string ReadBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) throw std::runtime_error("cannot read " + path);
+  // In one read: a character at a time takes seconds for a list of 64 MB.
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  return std::move(bytes).str();
+}
+
+inline void WriteBytes(const std::string& path, const std::string& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  if (!out) throw std::runtime_error("cannot write " + path);
+}
 #endif
 
 class TempFolder {

@@ -271,17 +271,6 @@ TEST(HostFileHandler, RemovesOnlyTheNewFilesOfAnEarlierRun) {
   EXPECT_EQ(folder.Read("hosts.backup"), "1.1.1.1 example.com\r\n");
 }
 
-// A repair held up before its rename, as a process may be.
-class SlowToRename final : public testing::FaultyFileSystem {
- public:
-  explicit SlowToRename(platform::FileSystem& files) : FaultyFileSystem(files) {}
-  bool PutInPlace(const std::string& target, const std::string& replacement,
-                  std::optional<std::string_view> expected) override {
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    return inner_.PutInPlace(target, replacement, expected);
-  }
-};
-
 // Two Veltrims repairing two hosts at once, the first held up before its rename: the second
 // waits for the first's repair instead of removing its new file or being overwritten by it,
 // and both lines end up commented out.
@@ -289,7 +278,8 @@ TEST(HostFileHandler, TwoRepairsAtOnceKeepBothMarks) {
   for (int round = 0; round < 3; ++round) {
     TempFolder folder;
     folder.Write("hosts", "10.0.0.1 a.example\r\n10.0.0.2 b.example\r\n");
-    SlowToRename slow(folder.Files());
+    testing::FaultyFileSystem slow(folder.Files());
+    slow.heldUpBeforeRename = std::chrono::milliseconds(300);
     HostFileHandler first(slow, kLock);
     HostFileHandler second(folder.Files(), kLock);
     std::string firstError;

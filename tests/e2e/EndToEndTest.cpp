@@ -160,12 +160,10 @@ void ExpectLaidOut(HWND window, const WindowRequirement& required, int dpi) {
     ExpectScaled(box.top, control.top, dpi, "top", control.id);
     if (control.fit != Fit::KeepsRight)
       ExpectScaled(box.left, control.left, dpi, "left", control.id);
-    if (control.fit != Fit::KeepsLeft) {
+    if (control.fit != Fit::KeepsLeft)
       ExpectScaled(box.right, control.left + control.width, dpi, "right", control.id);
-    }
-    if (control.fit == Fit::Fixed) {
+    if (control.fit == Fit::Fixed)
       ExpectScaled(box.bottom - box.top, control.height, dpi, "height", control.id);
-    }
     EXPECT_TRUE(box.left >= 0 && box.top >= 0 && box.right <= client.right - client.left &&
                 box.bottom <= client.bottom - client.top)
         << "control " << control.id << " inside the client area at " << dpi;

@@ -1,11 +1,14 @@
 // Passes every operation to another FileSystem, except that one operation of the write path
 // may fail, as a full disk or a locked file would, or another program change the file while the
-// rename waits for a hold to end. Other test doubles override what they change.
+// rename waits for a hold to end, or the rename be held up. Other test doubles override what
+// they change.
 #pragma once
 
+#include <chrono>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <thread>
 
 #include "FileSystem.h"
 #include "SystemError.h"
@@ -27,6 +30,37 @@ enum class Fault {
 
 // What the other program adds, at ChangedDuringWait.
 inline constexpr char kOtherProgramsLine[] = "10.8.0.1 vpn.example.com\r\n";
+
+inline void FailAt(Fault fault, Fault point, const std::string& path) {
+  if (fault == point) {
+    throw platform::SystemError(112, "There is not enough space on the disk.", "write", path);
+  }
+}
+
+class FaultyFile final : public platform::OutputFile {
+ public:
+  FaultyFile(std::unique_ptr<platform::OutputFile> inner, const Fault& fault)
+      : inner_(std::move(inner)), fault_(fault) {}
+  const std::string& Path() const override { return inner_->Path(); }
+  // Half the data reaches the file before the failure.
+  void Write(std::string_view bytes) override {
+    if (fault_ == Fault::Write) inner_->Write(bytes.substr(0, bytes.size() / 2));
+    FailAt(fault_, Fault::Write, Path());
+    inner_->Write(bytes);
+  }
+  void Flush() override {
+    FailAt(fault_, Fault::Flush, Path());
+    inner_->Flush();
+  }
+  void Close() override {
+    inner_->Close();
+    FailAt(fault_, Fault::Close, Path());
+  }
+
+ private:
+  std::unique_ptr<platform::OutputFile> inner_;
+  const Fault& fault_;
+};
 
 class FaultyFileSystem : public platform::FileSystem {
  public:
@@ -51,17 +85,21 @@ class FaultyFileSystem : public platform::FileSystem {
 
   // As a read-only file or one the user may not change: the rename alone would succeed.
   void CheckWritable(const std::string& path) override {
-    FailAt(Fault::Writable, path);
+    FailAt(fault, Fault::Writable, path);
     inner_.CheckWritable(path);
   }
-  std::unique_ptr<platform::OutputFile> CreateFileBeside(const std::string& path) override;
+  std::unique_ptr<platform::OutputFile> CreateFileBeside(const std::string& path) override {
+    FailAt(fault, Fault::Create, path);
+    return std::make_unique<FaultyFile>(inner_.CreateFileBeside(path), fault);
+  }
   void CopyProtection(const std::string& original, const std::string& copy) override {
-    FailAt(Fault::CopyProtection, original);
+    FailAt(fault, Fault::CopyProtection, original);
     inner_.CopyProtection(original, copy);
   }
   bool PutInPlace(const std::string& target, const std::string& replacement,
                   std::optional<std::string_view> expected) override {
-    FailAt(Fault::Replace, target);
+    FailAt(fault, Fault::Replace, target);
+    std::this_thread::sleep_for(heldUpBeforeRename);
     if (fault == Fault::ChangedDuringWait && changes > 0) {
       // The attempt finds the file as it was read but is held off, and the file changes before
       // the next.
@@ -75,49 +113,14 @@ class FaultyFileSystem : public platform::FileSystem {
     return inner_.PutInPlace(target, replacement, expected);
   }
 
-  void FailAt(Fault point, const std::string& path) const {
-    if (fault == point) {
-      throw platform::SystemError(112, "There is not enough space on the disk.", "write", path);
-    }
-  }
-
   Fault fault;
   // At ChangedDuringWait, how many attempts at the rename the other program comes before.
   int changes = 1;
+  // How long a repair is held up before its rename, as a process may be.
+  std::chrono::milliseconds heldUpBeforeRename{0};
 
  protected:
   platform::FileSystem& inner_;
 };
-
-class FaultyFile final : public platform::OutputFile {
- public:
-  FaultyFile(std::unique_ptr<platform::OutputFile> inner, const FaultyFileSystem& files)
-      : inner_(std::move(inner)), files_(files) {}
-  const std::string& Path() const override { return inner_->Path(); }
-  // Half the data reaches the file before the failure.
-  void Write(std::string_view bytes) override {
-    if (files_.fault == Fault::Write) inner_->Write(bytes.substr(0, bytes.size() / 2));
-    files_.FailAt(Fault::Write, Path());
-    inner_->Write(bytes);
-  }
-  void Flush() override {
-    files_.FailAt(Fault::Flush, Path());
-    inner_->Flush();
-  }
-  void Close() override {
-    inner_->Close();
-    files_.FailAt(Fault::Close, Path());
-  }
-
- private:
-  std::unique_ptr<platform::OutputFile> inner_;
-  const FaultyFileSystem& files_;
-};
-
-inline std::unique_ptr<platform::OutputFile> FaultyFileSystem::CreateFileBeside(
-    const std::string& path) {
-  FailAt(Fault::Create, path);
-  return std::make_unique<FaultyFile>(inner_.CreateFileBeside(path), *this);
-}
 
 }  // namespace veltrim::testing

@@ -323,10 +323,11 @@ INSTANTIATE_TEST_SUITE_P(
                 Files{{kHostsPath, kRepaired.at(kHostsPath) +
                                         "#198.51.100.7 static.example.com.\r\n#0.0.0.0 *.example.com\r\n"},
                       {kLmHostsPath, kRepaired.at(kLmHostsPath)}}},
-        // Addresses are compared as addresses: "::" is the line's "::0".
+        // Addresses are compared as addresses: "::" is the line's "::0", read after the blank
+        // that the line starts with.
         FixCase{"AnsweredAsTheLinesAddressWrittenOtherwise",
                 [](Machine& m) {
-                  m.files.files = {{kHostsPath, "::0 www.example.com\r\n"}};
+                  m.files.files = {{kHostsPath, " ::0 www.example.com\r\n"}};
                   m.desktop.resolver["www.example.com"] = {Gives({"::"}), Gives({"::"}), kReal};
                   m.desktop.network["www.example.com"] = Gives({"2001:db8::1"});
                 },
@@ -335,7 +336,7 @@ INSTANTIATE_TEST_SUITE_P(
                        Waited({"www.example.com"},
                               {"look up www.example.com at 250", "look up www.example.com at 500"}),
                        Opened(kPage, " after 500 ms"), Ending(kYes)}),
-                Files{{kHostsPath, "#::0 www.example.com\r\n"}}},
+                Files{{kHostsPath, "# ::0 www.example.com\r\n"}}},
         // A blocker of the network's own answers as a blocking list does: the page cannot
         // load, and the user is told why, whether or not a line of the files named it.
         FixCase{"NetworkBlocksTheHost",

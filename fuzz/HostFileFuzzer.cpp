@@ -108,7 +108,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
            Joined(lines, domain, true) == Joined(lines, domain, false);
   };
   const bool changed = fault == Fault::ChangedDuringWait && !nothingToRepair(contents);
-  const std::string theirs = changed ? contents + veltrim::testing::kOtherProgramsLine : contents;
+  const std::string theirs = changed ? contents + veltrim::testing::OtherProgramsLine(1) : contents;
   const bool leftAlone = nothingToRepair(theirs);
   const std::vector<std::string> lines = LinesOf(theirs);
 

@@ -16,7 +16,6 @@
 namespace veltrim::hostfix {
 namespace {
 
-using platform::SystemError;
 using testing::Fault;
 using testing::TempFolder;
 using namespace std::string_literals;
@@ -127,7 +126,7 @@ INSTANTIATE_TEST_SUITE_P(HostFileHandler, Rewrite, ::testing::ValuesIn(RewriteCa
 RewriteCase Line(const std::string& line, const std::string& host, bool marked,
                  const std::string& others = "") {
   const std::string written = marked ? "#" + line + "\r\n" : line;
-  return {"", line, host, others.empty() ? written : written + others + "\r\n"};
+  return {line, line, host, others.empty() ? written : written + others + "\r\n"};
 }
 
 constexpr bool kKept = false;
@@ -295,7 +294,7 @@ TEST_P(FailingRewrite, LeavesTheFileWholeAndNothingBeside) {
   testing::FaultyFileSystem faulty(folder.Files(), GetParam());
   HostFileHandler handler(faulty, kLock);
 
-  const auto error = testing::Thrown<SystemError>(
+  const auto error = testing::Thrown<platform::SystemError>(
       [&] { handler.ProcessFile(folder.PathOf("hosts"), "example.com"); });
   ASSERT_TRUE(error);
   EXPECT_EQ(FailureMessage(*error),
@@ -336,12 +335,12 @@ TEST(HostFileHandler, ChangesOfAnotherProgramAreKept) {
     const std::string error =
         testing::WhatThrown([&] { handler.ProcessFile(folder.PathOf("hosts"), "example.com"); });
     std::string theirs = ours;
-    for (int time = 0; time < times; ++time) theirs += testing::kOtherProgramsLine;
+    for (int change = 1; change <= times; ++change) theirs += testing::OtherProgramsLine(change);
     if (times < HostFileHandler::kAttempts) {
       EXPECT_EQ(error, "");
-      EXPECT_EQ(folder.Read("hosts"), "127.0.0.1 localhost\r\n#10.0.0.9 example.com\r\n#" +
-                                          std::string(testing::kOtherProgramsLine) + "#" +
-                                          testing::kOtherProgramsLine);
+      EXPECT_EQ(folder.Read("hosts"),
+                "127.0.0.1 localhost\r\n#10.0.0.9 example.com\r\n"
+                "#10.8.0.1 vpn.example.com\r\n#10.8.0.2 vpn.example.com\r\n");
     } else {
       EXPECT_EQ(error, "Could not repair " + folder.PathOf("hosts") +
                            ": another program kept changing it. It was left as that program "

@@ -30,8 +30,6 @@ namespace {
 using platform::SystemError;
 using testing::ReadBytes;
 using testing::TempFolder;
-using testing::Thrown;
-using testing::WhatThrown;
 
 platform::Win32FileSystem files;
 const std::string kLock = RepairLockPath("C:\\windows\\system32");
@@ -182,7 +180,7 @@ TEST_F(Win32Files, ALongHoldIsReported) {
   // The system's description, as the message gives it, ends without a line end of its own.
   const std::string described = platform::DescribeError(ERROR_SHARING_VIOLATION);
   EXPECT_TRUE(!described.empty() && described.find_first_of("\r\n") == std::string::npos);
-  EXPECT_EQ(WhatThrown([&] { handler.ProcessFile(Hosts(), "example.com"); }),
+  EXPECT_EQ(testing::WhatThrown([&] { handler.ProcessFile(Hosts(), "example.com"); }),
             "open for reading " + Hosts() + ": error 32, " + described);
   held.Reset();
   EXPECT_EQ(folder.Read("hosts"), kBefore);
@@ -196,7 +194,8 @@ TEST(Win32ProtectedFile, FileThatMayNotBeWrittenFailsUnchanged) {
   std::filesystem::path file(path);
   const std::string before = ReadBytes(path);
   HostFileHandler handler(files, kLock);
-  const auto error = Thrown<SystemError>([&] { handler.ProcessFile(path, "example.com"); });
+  const auto error =
+      testing::Thrown<SystemError>([&] { handler.ProcessFile(path, "example.com"); });
   ASSERT_TRUE(error);
   EXPECT_EQ(FailureMessage(*error),
             "Could not open for writing " + std::string(path) +
@@ -246,7 +245,7 @@ TEST(Win32FileSystem, FailuresNameTheActionAndTheFile) {
       {"replace", folder.PathOf("hosts"),
        [&] { files.PutInPlace(folder.PathOf("hosts"), missing, std::nullopt); }}};
   for (const Case& c : cases) {
-    const auto error = Thrown<SystemError>(c.operation);
+    const auto error = testing::Thrown<SystemError>(c.operation);
     EXPECT_EQ(error ? error->Action() + " " + error->Path() : "", c.action + (" " + c.path));
   }
   EXPECT_EQ(folder.Read("hosts"), "x");
@@ -284,7 +283,8 @@ TEST(HostFileHandler, TwoRepairsAtOnceKeepBothMarks) {
     HostFileHandler second(folder.Files(), kLock);
     std::string firstError;
     std::thread other([&] {
-      firstError = WhatThrown([&] { first.ProcessFile(folder.PathOf("hosts"), "a.example"); });
+      firstError =
+          testing::WhatThrown([&] { first.ProcessFile(folder.PathOf("hosts"), "a.example"); });
     });
     std::this_thread::sleep_for(std::chrono::milliseconds(150));
     second.ProcessFile(folder.PathOf("hosts"), "b.example");

@@ -35,7 +35,6 @@ using testing::WriteBytes;
 const std::string kEtc = "C:\\windows\\system32\\drivers\\etc\\";
 const std::string kHostsPath = kEtc + "hosts";
 const std::string kLmHostsPath = kEtc + "lmhosts";
-const std::string kBrowser = "C:\\Program Files\\Browser\\browser.exe";
 const std::string kHosts = "127.0.0.1 localhost\r\n::1 localhost\r\n10.0.0.1 www.example.com\r\n";
 const std::string kLmHosts = "10.0.0.2 EXAMPLE #PRE\r\n10.0.0.3 example.com\r\n";
 const std::string kRepairedHosts =
@@ -45,7 +44,6 @@ const std::string kRepairedLmHosts = "10.0.0.2 EXAMPLE #PRE\r\n#10.0.0.3 example
 const std::string kIpconfigStarted =
     "ipconfig.exe|0|\"C:\\windows\\system32\\ipconfig.exe\" /flushdns|Veltrim.exe|"
     "C:\\windows\\system32";
-const std::string kShellFolder = "C:\\windows\\system32";
 const std::string kReactivate =
     "You may now reactivate any web acceleration software that you use.";
 
@@ -351,10 +349,11 @@ class EndToEnd : public ::testing::Test {
     std::vector<std::string> started = StartedPrograms();
     ASSERT_GE(started.size(), 2u);
     std::sort(started.end() - 2, started.end());
-    EXPECT_EQ(std::vector<std::string>(started.end() - 2, started.end()),
-              (std::vector<std::string>{"browser.exe|3|\"" + kBrowser + "\" \"" + opened +
-                                            "\"|explorer.exe|" + kShellFolder,
-                                        kIpconfigStarted}));
+    EXPECT_EQ(
+        std::vector<std::string>(started.end() - 2, started.end()),
+        (std::vector<std::string>{"browser.exe|3|\"C:\\Program Files\\Browser\\browser.exe\" \"" +
+                                      opened + "\"|explorer.exe|C:\\windows\\system32",
+                                  kIpconfigStarted}));
   }
 
   std::unique_ptr<Program> program_;

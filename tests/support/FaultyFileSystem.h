@@ -1,7 +1,6 @@
 // Passes every operation to another FileSystem, except that one operation of the write path
 // may fail, as a full disk or a locked file would, or another program change the file while the
-// rename waits for a hold to end, or the rename be held up. Other test doubles override what
-// they change.
+// rename waits for a hold to end, or the rename be held up.
 #pragma once
 
 #include <chrono>
@@ -28,8 +27,11 @@ enum class Fault {
   ChangedDuringWait
 };
 
-// What the other program adds, at ChangedDuringWait.
-inline constexpr char kOtherProgramsLine[] = "10.8.0.1 vpn.example.com\r\n";
+// What the other program adds at its `change`th write, at ChangedDuringWait: each write its own
+// line, so that a repair shows which of them it read.
+inline std::string OtherProgramsLine(int change) {
+  return "10.8.0." + std::to_string(change) + " vpn.example.com\r\n";
+}
 
 inline void FailAt(Fault fault, Fault point, const std::string& path) {
   if (fault == point) {
@@ -104,9 +106,10 @@ class FaultyFileSystem : public platform::FileSystem {
       // The attempt finds the file as it was read but is held off, and the file changes before
       // the next.
       --changes;
+      ++changed_;
       if (expected && !inner_.Holds(target, *expected)) return false;
       std::unique_ptr<platform::OutputFile> theirs = inner_.CreateFileBeside(target);
-      theirs->Write(inner_.ReadFile(target, SIZE_MAX) + kOtherProgramsLine);
+      theirs->Write(inner_.ReadFile(target, SIZE_MAX) + OtherProgramsLine(changed_));
       theirs->Close();
       inner_.PutInPlace(target, theirs->Path(), std::nullopt);
     }
@@ -119,8 +122,9 @@ class FaultyFileSystem : public platform::FileSystem {
   // How long a repair is held up before its rename, as a process may be.
   std::chrono::milliseconds heldUpBeforeRename{0};
 
- protected:
+ private:
   platform::FileSystem& inner_;
+  int changed_ = 0;
 };
 
 }  // namespace veltrim::testing

@@ -11,7 +11,8 @@
 
 namespace veltrim::testing {
 
-// Its bytes are the file system's entry, which stays where it is until the file is renamed.
+// Its bytes are the file system's entry, which stays where it is until the file is renamed or
+// removed; nothing writes to a file after that.
 class MemoryFile : public platform::OutputFile {
  public:
   MemoryFile(std::string& bytes, std::string path) : bytes_(bytes), path_(std::move(path)) {}
@@ -47,6 +48,7 @@ class MemoryFileSystem : public platform::FileSystem {
   void CheckWritable(const std::string&) override {}
   std::unique_ptr<platform::OutputFile> CreateFileBeside(const std::string& path) override {
     const std::string name = path + "." + std::to_string(++created) + ".new";
+    files[name].clear();
     return std::make_unique<MemoryFile>(files[name], name);
   }
   void CopyProtection(const std::string&, const std::string&) override {}

@@ -102,10 +102,9 @@ class FaultyFileSystem : public platform::FileSystem {
                   std::optional<std::string_view> expected) override {
     FailAt(fault, Fault::Replace, target);
     std::this_thread::sleep_for(heldUpBeforeRename);
-    if (fault == Fault::ChangedDuringWait && changes > 0) {
+    if (fault == Fault::ChangedDuringWait && changed_ < changes) {
       // The attempt finds the file as it was read but is held off, and the file changes before
       // the next.
-      --changes;
       ++changed_;
       if (expected && !inner_.Holds(target, *expected)) return false;
       std::unique_ptr<platform::OutputFile> theirs = inner_.CreateFileBeside(target);
@@ -117,7 +116,8 @@ class FaultyFileSystem : public platform::FileSystem {
   }
 
   Fault fault;
-  // At ChangedDuringWait, how many attempts at the rename the other program comes before.
+  // At ChangedDuringWait, how many attempts at the rename the other program comes before: the
+  // first that many.
   int changes = 1;
   // How long a repair is held up before its rename, as a process may be.
   std::chrono::milliseconds heldUpBeforeRename{0};

@@ -48,8 +48,9 @@ class MemoryFileSystem : public platform::FileSystem {
   void CheckWritable(const std::string&) override {}
   std::unique_ptr<platform::OutputFile> CreateFileBeside(const std::string& path) override {
     const std::string name = path + "." + std::to_string(++created) + ".new";
-    files[name].clear();
-    return std::make_unique<MemoryFile>(files[name], name);
+    std::string& bytes = files[name];
+    bytes.clear();
+    return std::make_unique<MemoryFile>(bytes, name);
   }
   void CopyProtection(const std::string&, const std::string&) override {}
   std::unique_ptr<platform::HeldFile> OpenSharingNothing(const std::string&, unsigned) override {

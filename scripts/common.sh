@@ -69,7 +69,9 @@ private_resolver() {
   [ -x "$testdns" ] || build_presets --target testdns host
   mkdir -p "$folder"
   printf '127.0.0.1 localhost\n::1 localhost\n' >"$folder/hosts"
-  : >"$folder/zone"
+  # The names that the scenarios repair, known to the network as they are on the Internet; a
+  # scenario of the resolver's writes a zone of its own.
+  printf 'example.com A 192.0.2.10\nwww.example.com A 192.0.2.10\n' >"$folder/zone"
   # A name server that does not answer is given up after a second, and asked once.
   printf 'nameserver 127.0.0.1\noptions timeout:1 attempts:1\n' >"$folder/resolv.conf"
   printf 'hosts: files dns\n' >"$folder/nsswitch.conf"

@@ -44,7 +44,16 @@ INSTANTIATE_TEST_SUITE_P(
         // What browsers show and people paste today.
         AddressCase{"https://www.example.com/page", "example.com", "https://www.example.com/page"},
         AddressCase{"HTTP://WWW.EXAMPLE.COM/", "EXAMPLE.COM", "http://WWW.EXAMPLE.COM/"},
-        AddressCase{"Ftp://Example.com", "", ""}, AddressCase{"z39.50s://www.example.com", "", ""},
+        // Any number of slashes either way after http: or https:, none included, as browsers
+        // read them; another scheme is no web page's, whatever follows it.
+        AddressCase{"http:/example.com/a", "example.com", kExample + "/a"},
+        AddressCase{"http:\\\\example.com", "example.com", kExample},
+        AddressCase{"https:example.com", "example.com", "https://example.com"},
+        AddressCase{"HTTPS:\\/\\www.example.com/", "example.com", "https://www.example.com/"},
+        AddressCase{"http://http:/example.com", "example.com", kExample, "http:/example.com"},
+        AddressCase{"https:", "", ""}, AddressCase{"ftp:/example.com", "", ""},
+        AddressCase{"mailto:a@example.com", "", ""}, AddressCase{"Ftp://Example.com", "", ""},
+        AddressCase{"z39.50s://www.example.com", "", ""},
         AddressCase{"Z39.50S://www.example.com", "", ""},
         AddressCase{"http://example.com:8080/", "example.com", kExample + ":8080/"},
         AddressCase{"https://user:pa:ss@www.example.com:8443/", "example.com",
@@ -82,8 +91,8 @@ INSTANTIATE_TEST_SUITE_P(
         AddressCase{"example.com:65535", "example.com", kExample + ":65535"},
         AddressCase{"exa\"mple.com", "", ""}, AddressCase{"exa%mple.com", "", ""},
         // No host name: nothing could be repaired, and everything might be.
-        AddressCase{"http://", "", ""}, AddressCase{"http:///a", "", ""}, AddressCase{"", "", ""},
-        AddressCase{" \r\n ", "", ""}, AddressCase{"http://  /x", "", ""},
+        AddressCase{"http://", "", ""}, AddressCase{"http:///a", "a", "http://a"},
+        AddressCase{"", "", ""}, AddressCase{" \r\n ", "", ""}, AddressCase{"http://  /x", "", ""},
         AddressCase{"http://exa mple.com/", "", ""}, AddressCase{"http://:8080/", "", ""},
         AddressCase{"https://user@/", "", ""}, AddressCase{"\x80.example", "", ""},
         AddressCase{"a..b", "", ""}, AddressCase{".example.com", "", ""},

@@ -12,8 +12,11 @@ namespace {
 bool IsLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
-// The length of a leading scheme with its "://" ("https://"), or 0. A scheme is a letter
-// followed by letters, digits, "+", "-" or ".", as browsers read it.
+// The length of a leading scheme with what separates it from the host ("https://"), or 0. A
+// scheme is a letter followed by letters, digits, "+", "-" or ".", then ":". As browsers read
+// them, http and https are followed by any number of "/" and "\\" (none too:
+// "https:example.com"); after another name, a ":" followed by a digit, or by nothing, starts a
+// port ("example.com:80") as in a browser's address bar, and anything else a scheme ("mailto:").
 std::size_t SchemeLength(std::string_view text) {
   if (text.empty() || !IsLetter(text[0])) return 0;
   std::size_t end = 1;
@@ -21,7 +24,12 @@ std::size_t SchemeLength(std::string_view text) {
                                text[end] == '-' || text[end] == '.')) {
     ++end;
   }
-  return text.substr(end, 3) == "://" ? end + 3 : 0;
+  if (end == text.size() || text[end] != ':') return 0;
+  const std::string_view scheme = text.substr(0, end);
+  const std::size_t slashes = text.find_first_not_of("/\\", end + 1);
+  const std::size_t length = slashes == std::string_view::npos ? text.size() : slashes;
+  const bool special = EqualIgnoringCase(scheme, "http") || EqualIgnoringCase(scheme, "https");
+  return special || (end + 1 < text.size() && !IsDigit(text[end + 1])) ? length : 0;
 }
 
 std::string_view Trimmed(std::string_view text) {
@@ -122,7 +130,7 @@ std::optional<PageAddress> ReadAddress(std::string_view typed) {
   std::string_view rest = page.asTyped;
   page.url = "http://";
   if (const std::size_t schemeLength = SchemeLength(rest); schemeLength > 0) {
-    const std::string_view scheme = rest.substr(0, schemeLength - 3);
+    const std::string_view scheme = rest.substr(0, rest.find(':'));
     if (EqualIgnoringCase(scheme, "https")) {
       page.url = "https://";
     } else if (!EqualIgnoringCase(scheme, "http")) {

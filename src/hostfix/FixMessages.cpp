@@ -1,5 +1,7 @@
 #include "FixMessages.h"
 
+#include <algorithm>
+
 #include "SystemError.h"
 
 namespace veltrim::hostfix {
@@ -14,6 +16,26 @@ std::string CouldNotRepair(const std::string& path, const std::string& why) {
 std::string Megabytes(std::uint64_t bytes) {
   const std::uint64_t tenths = bytes * 10 >> 20;
   return std::to_string(tenths / 10) + "." + std::to_string(tenths % 10) + " MB";
+}
+
+// Names as a sentence reads them: "a", "a and b", "a, b and c", the first eight at most.
+std::string Listed(const std::vector<std::string>& names) {
+  constexpr std::size_t kMostNamed = 8;
+  const std::size_t named = std::min(names.size(), kMostNamed);
+  std::string text;
+  for (std::size_t i = 0; i < named; ++i) {
+    if (i > 0) text += i + 1 == named && names.size() == named ? " and " : ", ";
+    text += names[i];
+  }
+  if (names.size() > named) text += " and " + std::to_string(names.size() - named) + " more";
+  return text;
+}
+
+// What this fix did to the host files.
+std::string WhatWasRepaired(const std::vector<std::string>& repaired) {
+  return repaired.empty() ? "No line of the host files named it, so they were left as they were."
+                          : "The host files have been repaired: the lines that named " +
+                                Listed(repaired) + " were commented out.";
 }
 
 std::string WithReactivate(const std::string& text) {
@@ -35,20 +57,38 @@ std::string NotYetRead() {
       "minutes.");
 }
 
+std::string NotAnsweredAnew(const std::vector<std::string>& names) {
+  return WithReactivate(
+      "Windows answered for the page's own name without the repaired lines, but had given no "
+      "new answer for " +
+      Listed(names) +
+      ", which the page may load from, when the page opened. The host files stay repaired: "
+      "reload the page in a few minutes.");
+}
+
 std::string ClosedBeforeWindowsRead() {
   return WithReactivate(
       "The host files have been repaired. Windows had not yet read them: the page may load "
       "once it has, in a few minutes.");
 }
 
-std::string BlockedByTheNetwork(const std::string& host, const std::string& address, bool named) {
+std::string BlockedByTheNetwork(const std::string& host, const std::string& address,
+                                const std::vector<std::string>& repaired) {
   return WithReactivate(
       "The network blocks " + host + ": its name server answers " + address +
       " for it, as a blocking list does, so the page cannot load on this network.\r\n\r\n" +
-      (named ? "The host files have been repaired where they named it."
-             : "No line of the host files named it, so they were left as they were.") +
+      WhatWasRepaired(repaired) +
       " Ask whoever runs the network (a router, a blocking program or your company) to allow " +
       host + ".");
+}
+
+std::string UnknownName(const std::string& host, const std::vector<std::string>& repaired) {
+  return WithReactivate(
+      "Windows cannot find " + host +
+      ", and neither can the network's name server: it answers that the name does not exist, "
+      "or that it has no address. Check the address for a typing mistake; or the network "
+      "blocks the name that way, as some blockers do.\r\n\r\n" +
+      WhatWasRepaired(repaired));
 }
 
 std::string OpenItYourself(const std::string& asTyped) {

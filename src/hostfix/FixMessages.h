@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <exception>
 #include <string>
+#include <vector>
 
 namespace veltrim::hostfix {
 
@@ -16,14 +17,21 @@ inline constexpr char kUnexpectedError[] = "An unexpected error occurred.";
 std::string CorrectionRemains();
 // No, after the same: the host files were not what kept the page away.
 std::string NotDnsRelated();
-// No, after a wait that Cancel or its bound cut short: the page may have gone to an old
-// address, so no verdict on the host files can be given.
+// No, after a wait that Cancel or its bound cut short before the page's own names were
+// answered anew: the page may have gone to an old address, so no verdict on the host files can
+// be given.
 std::string NotYetRead();
+// No, after the page's own names were answered anew but `names`, other repaired ones, were not
+// when the page opened.
+std::string NotAnsweredAnew(const std::vector<std::string>& names);
 // The window closed while the resolver had not yet taken in the repair.
 std::string ClosedBeforeWindowsRead();
-// The network's own name server answers `address` for `host`, as a blocking list does; `named`
-// says whether a line of the host files named it.
-std::string BlockedByTheNetwork(const std::string& host, const std::string& address, bool named);
+// The network's own name server answers `address` for `host`, as a blocking list does;
+// `repaired` are the names whose lines this fix commented out.
+std::string BlockedByTheNetwork(const std::string& host, const std::string& address,
+                                const std::vector<std::string>& repaired);
+// Neither the resolver nor the network's own name server knows `host`.
+std::string UnknownName(const std::string& host, const std::vector<std::string>& repaired);
 // The window closed once Windows had read the repair, before the page opened.
 std::string OpenItYourself(const std::string& asTyped);
 // The desktop shell would not open the page.

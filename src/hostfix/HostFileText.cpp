@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <optional>
 #include <string>
+#include <unordered_map>
+#include <utility>
 
 #include "AsciiText.h"
 
@@ -78,17 +80,21 @@ bool IsBlockingAddress(const platform::IpAddress& address) {
          (bytes[15] == 0 || bytes[15] == 1);
 }
 
-void AddRepaired(std::vector<RepairedName>& names, const RepairedName& name) {
-  auto entry = std::find_if(names.begin(), names.end(),
-                            [&](const RepairedName& known) { return known.name == name.name; });
-  if (entry == names.end()) entry = names.insert(names.end(), RepairedName{name.name, {}});
-  for (const platform::IpAddress& address : name.addresses) {
-    platform::AddOnce(entry->addresses, address);
+void AddRepaired(std::vector<RepairedName>& names, const std::vector<RepairedName>& more) {
+  std::unordered_map<std::string, std::size_t> index;
+  for (std::size_t i = 0; i < names.size(); ++i) index.emplace(names[i].name, i);
+  for (const RepairedName& name : more) {
+    const auto [entry, added] = index.emplace(name.name, names.size());
+    if (added) names.push_back(RepairedName{name.name, {}});
+    for (const platform::IpAddress& address : name.addresses) {
+      platform::AddOnce(names[entry->second].addresses, address);
+    }
   }
 }
 
 std::vector<RepairedName> NamesRepaired(std::string_view text, std::string_view host) {
-  std::vector<RepairedName> names;
+  // Every name as each line gives it, then each once.
+  std::vector<RepairedName> found;
   for (text.remove_prefix(Utf8MarkLength(text)); !text.empty();) {
     const std::string_view line = TakeLine(text);
     if (NamesHost(line, host) == Naming::None) continue;
@@ -101,9 +107,11 @@ std::vector<RepairedName> NamesRepaired(std::string_view text, std::string_view 
       for (std::size_t i = start; i < end; ++i) repaired.name += AsciiLower(line[i]);
       if (repaired.name.back() == '.') repaired.name.pop_back();
       if (address) repaired.addresses.push_back(*address);
-      AddRepaired(names, repaired);
+      found.push_back(std::move(repaired));
     });
   }
+  std::vector<RepairedName> names;
+  AddRepaired(names, found);
   return names;
 }
 

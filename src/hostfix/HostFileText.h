@@ -46,8 +46,9 @@ struct RepairedName {
 // nowhere: 0.0.0.0, ::, 127.0.0.0/8 and ::1.
 bool IsBlockingAddress(const platform::IpAddress& address);
 
-// Adds `name` to `names`, or its addresses to the entry of the same name, each once.
-void AddRepaired(std::vector<RepairedName>& names, const RepairedName& name);
+// Adds each of `more` to `names`, or its addresses to the entry of the same name, each once; in
+// one pass, however many names a list holds under one host.
+void AddRepaired(std::vector<RepairedName>& names, const std::vector<RepairedName>& more);
 
 // The names that NamesHost counts on the lines of `text`, in the order of the lines, with the
 // addresses (first fields) that those lines gave them: none when no line names `host`.

@@ -36,6 +36,9 @@ class NameLookUp {
   virtual ~NameLookUp() = default;
   // Nothing while it runs; then its answer, the same every time it is asked.
   virtual std::optional<LookUpAnswer> Answer() = 0;
+  // Whether its thread has yet to come back: one that passed its bound answers CannotAnswerNow
+  // but may still hang in the system, and a name asked again meanwhile would add another.
+  virtual bool StillOut() = 0;
 };
 
 struct ConfiguredFolder {

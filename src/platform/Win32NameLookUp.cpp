@@ -78,9 +78,9 @@ class DetachedLookUp final : public NameLookUp {
         }
       }).detach();
     } catch (const std::system_error&) {
-      answer_ = LookUpAnswer{};
+      answer_ = shared_->answer = LookUpAnswer{};
     } catch (const std::bad_alloc&) {
-      answer_ = LookUpAnswer{};
+      answer_ = shared_->answer = LookUpAnswer{};
     }
   }
 
@@ -96,6 +96,11 @@ class DetachedLookUp final : public NameLookUp {
       }
     }
     return answer_;
+  }
+
+  bool StillOut() override {
+    const std::lock_guard<std::mutex> lock(shared_->mutex);
+    return !shared_->answer;
   }
 
  private:

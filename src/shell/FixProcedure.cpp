@@ -59,24 +59,26 @@ void Repair(FixView& view, platform::Desktop& desktop, hostfix::HostFileHandler&
   HostsHandler.ProcessFile(folder + "\\hosts", page.Domain);
   LmHostsHandler.ProcessFile(folder + "\\lmhosts", page.Domain);
   std::vector<hostfix::RepairedName> repaired = HostsHandler.RepairedNames();
-  for (const hostfix::RepairedName& name : LmHostsHandler.RepairedNames()) {
-    hostfix::AddRepaired(repaired, name);
-  }
+  hostfix::AddRepaired(repaired, LmHostsHandler.RepairedNames());
   const WaitResult waited = WaitForResolver(view, desktop, page, repaired);
+  std::vector<std::string> names(repaired.size());
+  std::transform(repaired.begin(), repaired.end(), names.begin(),
+                 [](const hostfix::RepairedName& name) { return name.name; });
   if (waited.blocking) {
-    const bool named = std::any_of(repaired.begin(), repaired.end(), [&](const auto& name) {
-      return hostfix::EqualIgnoringCase(name.name, page.host);
-    });
     desktop.ShowMessage(
-        hostfix::BlockedByTheNetwork(page.host, platform::IpAddressText(*waited.blocking), named),
+        hostfix::BlockedByTheNetwork(page.host, platform::IpAddressText(*waited.blocking), names),
         MessageButtons::Ok);
+    return;
+  }
+  if (waited.unknown) {
+    desktop.ShowMessage(hostfix::UnknownName(page.host, names), MessageButtons::Ok);
     return;
   }
   // Closing means stop, not "open the page now".
   if (waited.closed) {
     if (!repaired.empty()) {
-      desktop.ShowMessage(waited.confirmed ? hostfix::OpenItYourself(page.asTyped)
-                                           : hostfix::ClosedBeforeWindowsRead(),
+      desktop.ShowMessage(waited.pageConfirmed ? hostfix::OpenItYourself(page.asTyped)
+                                               : hostfix::ClosedBeforeWindowsRead(),
                           MessageButtons::Ok);
     }
     return;
@@ -91,7 +93,9 @@ void Repair(FixView& view, platform::Desktop& desktop, hostfix::HostFileHandler&
     desktop.ShowMessage(hostfix::CorrectionRemains(), MessageButtons::Ok);
   } else {
     // Only a resolver seen to answer without the repaired lines rules the host files out.
-    desktop.ShowMessage(waited.confirmed ? hostfix::NotDnsRelated() : hostfix::NotYetRead(),
+    desktop.ShowMessage(!waited.pageConfirmed        ? hostfix::NotYetRead()
+                        : !waited.unanswered.empty() ? hostfix::NotAnsweredAnew(waited.unanswered)
+                                                     : hostfix::NotDnsRelated(),
                         MessageButtons::Ok);
   }
 }

@@ -17,62 +17,112 @@ using platform::IpAddress;
 using platform::LookUpAnswer;
 using platform::LookUpOutcome;
 
+// One look-up of a name at a time, through the resolver or of the network's name server: the
+// next starts only once the last has come back, even one given up at its bound, so that a
+// resolver that hangs is not asked ever more.
+struct Asking {
+  std::unique_ptr<platform::NameLookUp> lookUp;
+  bool answered = false;
+  std::uint64_t next = 0;
+
+  // Given up, or answered, but its thread still out.
+  bool Abandoned() const { return lookUp != nullptr && answered; }
+  bool CanStart(std::uint64_t now) {
+    if (Abandoned() && !lookUp->StillOut()) lookUp.reset();
+    return lookUp == nullptr && now >= next;
+  }
+  void Start(std::unique_ptr<platform::NameLookUp> started, std::uint64_t now) {
+    lookUp = std::move(started);
+    answered = false;
+    next = now + kAskAgainMs;
+  }
+  // Its answer, once.
+  std::optional<LookUpAnswer> Take() {
+    if (lookUp == nullptr || answered) return std::nullopt;
+    std::optional<LookUpAnswer> answer = lookUp->Answer();
+    answered = answer.has_value();
+    return answer;
+  }
+};
+
 // One name, until the resolver answers it without an address of its repaired lines.
 struct Watch {
   std::string name;
   std::vector<IpAddress> old;
-  // What the network's own name server gives the name: no sign of an old answer. Asked once
-  // an answer holds an old address, or at once for the page's host.
-  std::unique_ptr<platform::NameLookUp> network;
-  bool networkAsked = false;
-  std::vector<IpAddress> networkGives;
-  std::unique_ptr<platform::NameLookUp> lookUp;
-  std::uint64_t nextAsk = 0;
-  std::optional<std::uint64_t> noSuchNameSince;
+  // The page's host, or its other name: these must be answered anew before the page opens.
+  bool pageName = false;
+  Asking resolver;
+  Asking network;
+  std::optional<LookUpOutcome> resolverSaid;
   // The resolver's last answer, where it held an old address.
-  std::vector<IpAddress> lastAnswer;
+  std::vector<IpAddress> oldAnswer;
+  // What the network's own name server last said, asked past the resolver's cache and the
+  // host files: an address it gives is no sign of the old file, and "no such name" from the
+  // resolver means the repair only where it says so too.
+  std::optional<LookUpAnswer> networkSaid;
   bool confirmed = false;
-
-  void AskNetwork(platform::Desktop& desktop) {
-    networkAsked = true;
-    network = desktop.StartNetworkQuery(name);
-  }
+  // Neither the resolver nor the network knows the name.
+  bool unknown = false;
 
   bool HoldsOld(const std::vector<IpAddress>& answer) const {
+    const std::vector<IpAddress> none;
+    const std::vector<IpAddress>& dns = networkSaid ? networkSaid->addresses : none;
     return std::any_of(answer.begin(), answer.end(), [&](const IpAddress& address) {
-      return Holds(old, address) && !Holds(networkGives, address);
+      return Holds(old, address) && !Holds(dns, address);
     });
   }
 
-  // Takes in the network's answer, if it has come: the resolver's last answer is judged anew.
+  // The resolver's last answer needs the network's word to be judged.
+  bool NeedsNetwork() const {
+    return resolverSaid == LookUpOutcome::NoSuchName || !oldAnswer.empty();
+  }
+
+  // No answer can tell whether the name was answered anew: the resolver gives none, or the
+  // network none where its word is needed.
+  bool CannotTell() const {
+    return !resolverSaid || resolverSaid == LookUpOutcome::CannotAnswerNow ||
+           (NeedsNetwork() &&
+            (!networkSaid || networkSaid->outcome == LookUpOutcome::CannotAnswerNow));
+  }
+
+  void Judge() {
+    if (!networkSaid) return;
+    confirmed = confirmed || (!oldAnswer.empty() && !HoldsOld(oldAnswer));
+    unknown = resolverSaid == LookUpOutcome::NoSuchName &&
+              networkSaid->outcome == LookUpOutcome::NoSuchName;
+    confirmed = confirmed || unknown;
+  }
+
+  // Takes in the network's answer, if it has come.
   std::optional<LookUpAnswer> TakeNetworkAnswer() {
-    std::optional<LookUpAnswer> answer = network != nullptr ? network->Answer() : std::nullopt;
-    if (!answer) return std::nullopt;
-    network.reset();
-    networkGives = answer->addresses;
-    confirmed = confirmed || (!lastAnswer.empty() && !HoldsOld(lastAnswer));
+    std::optional<LookUpAnswer> answer = network.Take();
+    if (answer) {
+      networkSaid = answer;
+      Judge();
+    }
     return answer;
   }
 
-  // Takes in the resolver's answer, if it has come, and asks again when it is time.
-  void Ask(platform::Desktop& desktop, std::uint64_t now) {
-    if (lookUp == nullptr && now >= nextAsk) {
-      nextAsk = now + kAskAgainMs;
-      lookUp = desktop.StartLookUp(name);
+  // Takes in the resolver's answer, if it has come, and asks again when it is time: only once,
+  // when nothing was repaired. `mayStart` is false while too many look-ups hang.
+  void Ask(platform::Desktop& desktop, std::uint64_t now, bool waiting, bool mayStart) {
+    if (mayStart && (waiting || !resolverSaid) && resolver.CanStart(now)) {
+      resolver.Start(desktop.StartLookUp(name), now);
     }
-    const std::optional<LookUpAnswer> answer = lookUp != nullptr ? lookUp->Answer() : std::nullopt;
-    if (!answer) return;
-    lookUp.reset();
-    if (answer->outcome != LookUpOutcome::NoSuchName) noSuchNameSince.reset();
-    if (answer->outcome == LookUpOutcome::NoSuchName) {
-      confirmed = noSuchNameSince.has_value();
-      noSuchNameSince = now;
-      nextAsk = now + kNoSuchNameAgainMs;
-      lastAnswer.clear();
-    } else if (answer->outcome == LookUpOutcome::Addresses) {
-      confirmed = !HoldsOld(answer->addresses);
-      lastAnswer = confirmed ? std::vector<IpAddress>() : answer->addresses;
-      if (!confirmed && !networkAsked) AskNetwork(desktop);
+    if (const std::optional<LookUpAnswer> answer = resolver.Take()) {
+      resolverSaid = answer->outcome;
+      oldAnswer.clear();
+      if (answer->outcome == LookUpOutcome::Addresses) {
+        confirmed = !HoldsOld(answer->addresses);
+        if (!confirmed) oldAnswer = answer->addresses;
+      }
+      Judge();
+    }
+    const bool networkCouldNot =
+        !networkSaid || networkSaid->outcome == LookUpOutcome::CannotAnswerNow;
+    if (waiting && mayStart && !confirmed && NeedsNetwork() && networkCouldNot &&
+        network.CanStart(now)) {
+      network.Start(desktop.StartNetworkQuery(name), now);
     }
   }
 };
@@ -87,27 +137,29 @@ const hostfix::RepairedName* Find(const std::vector<hostfix::RepairedName>& repa
 
 // The page's host, its other name with or without "www." where that was repaired, then the
 // other repaired names in the order of the files: a page may send the browser on to any of
-// them.
+// them. Once through the repaired names at most, however many there are.
 std::vector<Watch> Watched(const hostfix::PageAddress& page,
                            const std::vector<hostfix::RepairedName>& repaired) {
   std::vector<Watch> watched;
-  const auto add = [&](const std::string& name) {
+  const auto add = [&](const std::string& name, const hostfix::RepairedName* entry) {
     const bool known = std::any_of(watched.begin(), watched.end(), [&](const Watch& watch) {
       return hostfix::EqualIgnoringCase(watch.name, name);
     });
-    const hostfix::RepairedName* entry = Find(repaired, name);
     // A name that no resolver answers (a "*" in it, say) would hold the wait to its bound.
-    if (known || watched.size() == kMostNamesLookedUp || (!watched.empty() && entry == nullptr) ||
-        !hostfix::IsDnsName(name)) {
-      return;
-    }
+    if (known || (!watched.empty() && entry == nullptr) || !hostfix::IsDnsName(name)) return;
     Watch& watch = watched.emplace_back();
     watch.name = name;
     if (entry != nullptr) watch.old = entry->addresses;
   };
-  add(page.host);
-  add(hostfix::EqualIgnoringCase(page.host, page.Domain) ? "www." + page.Domain : page.Domain);
-  for (const hostfix::RepairedName& entry : repaired) add(entry.name);
+  add(page.host, Find(repaired, page.host));
+  const std::string other =
+      hostfix::EqualIgnoringCase(page.host, page.Domain) ? "www." + page.Domain : page.Domain;
+  add(other, Find(repaired, other));
+  for (Watch& watch : watched) watch.pageName = true;
+  for (const hostfix::RepairedName& entry : repaired) {
+    if (watched.size() == kMostNamesLookedUp) break;
+    add(entry.name, &entry);
+  }
   return watched;
 }
 
@@ -120,6 +172,19 @@ std::optional<IpAddress> Blocking(const LookUpAnswer& answer) {
   return answer.addresses.front();
 }
 
+// Nothing needs confirming when nothing was repaired.
+WaitResult Result(const std::vector<Watch>& watched, bool waiting, bool closed) {
+  WaitResult result;
+  result.closed = closed;
+  result.pageConfirmed = std::all_of(watched.begin(), watched.end(), [&](const Watch& watch) {
+    return watch.confirmed || !watch.pageName || !waiting;
+  });
+  for (const Watch& watch : watched) {
+    if (!watch.confirmed && !watch.pageName) result.unanswered.push_back(watch.name);
+  }
+  return result;
+}
+
 }  // namespace
 
 WaitResult WaitForResolver(FixView& view, platform::Desktop& desktop,
@@ -127,32 +192,54 @@ WaitResult WaitForResolver(FixView& view, platform::Desktop& desktop,
                            const std::vector<hostfix::RepairedName>& repaired) {
   const bool waiting = !repaired.empty();
   std::vector<Watch> watched = Watched(page, repaired);
-  if (waiting) view.SetProgressItem("Waiting for DNS");
-  watched.front().AskNetwork(desktop);
+  Watch& host = watched.front();
+  view.SetProgressItem(waiting ? "Waiting for DNS" : "Checking DNS");
   const std::uint64_t start = desktop.Milliseconds();
+  host.network.Start(desktop.StartNetworkQuery(host.name), start);
+  std::optional<std::uint64_t> firstNewAnswer;
   unsigned shown = 0;
   for (;;) {
     const std::uint64_t now = desktop.Milliseconds();
     for (Watch& watch : watched) {
-      if (const std::optional<LookUpAnswer> answer = watch.TakeNetworkAnswer()) {
-        const std::optional<IpAddress> blocking = Blocking(*answer);
-        if (&watch == &watched.front() && blocking) return {false, false, blocking};
+      const std::optional<LookUpAnswer> network = watch.TakeNetworkAnswer();
+      if (&watch == &host && network) {
+        if (const std::optional<IpAddress> blocking = Blocking(*network)) {
+          WaitResult result;
+          result.blocking = blocking;
+          return result;
+        }
       }
-      if (waiting && !watch.confirmed) watch.Ask(desktop, now);
+      const auto abandoned = std::count_if(watched.begin(), watched.end(), [](const Watch& w) {
+        return w.resolver.Abandoned() + w.network.Abandoned();
+      });
+      if (!watch.confirmed) {
+        watch.Ask(desktop, now, waiting, static_cast<std::size_t>(abandoned) < kMostAbandoned);
+      }
+      if (watch.confirmed && !firstNewAnswer) firstNewAnswer = now;
     }
-    // Without a repair there is nothing to wait for.
-    const bool confirmed = std::all_of(watched.begin(), watched.end(), [&](const Watch& watch) {
-      return watch.confirmed || !waiting;
+    if (host.unknown) {
+      WaitResult result = Result(watched, waiting, false);
+      result.unknown = true;
+      return result;
+    }
+    // A name that no answer can tell about no longer holds the page once the grace after the
+    // first new answer is over; the page's own names always do.
+    const bool graceOver = firstNewAnswer && now - *firstNewAnswer >= kGraceMs;
+    const bool held = std::any_of(watched.begin(), watched.end(), [&](const Watch& watch) {
+      return waiting && !watch.confirmed && (watch.pageName || !graceOver || !watch.CannotTell());
     });
-    // The page's host is looked at by the network's own name server before the page opens.
-    if (confirmed && watched.front().network == nullptr) return {true, false, std::nullopt};
-    if (now - start >= kResolverWaitMs) return {confirmed, false, std::nullopt};
+    // The page's host is looked at by the network's own name server before the page opens,
+    // and by the resolver too, when nothing was repaired, to tell a name that does not exist.
+    if (!held && host.networkSaid && (waiting || host.resolverSaid)) {
+      return Result(watched, waiting, false);
+    }
+    if (now - start >= kResolverWaitMs) return Result(watched, waiting, false);
     if (waiting && (now - start) / 1000 != shown) {
       shown = static_cast<unsigned>((now - start) / 1000);
       view.ShowWaited(shown);
     }
     const Paused paused = view.Pause(kLookUpPollMs);
-    if (paused != Paused::Through) return {confirmed, paused == Paused::Closed, std::nullopt};
+    if (paused != Paused::Through) return Result(watched, waiting, paused == Paused::Closed);
   }
 }
 

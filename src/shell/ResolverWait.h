@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "Address.h"
@@ -19,26 +20,37 @@ namespace veltrim::shell {
 inline constexpr unsigned kResolverWaitMs = 300000;
 // A name whose answer was no confirmation is asked again this long after it was last asked.
 inline constexpr unsigned kAskAgainMs = 250;
-// "No such name" counts only when it holds again after this long: a resolver that is reading
-// its files anew may answer so for a moment.
-inline constexpr unsigned kNoSuchNameAgainMs = 1000;
+// Windows reads the whole hosts file in one go: once one name is answered anew, a name that
+// still gets no answer at all is its name server's trouble, not the re-read. It holds the page
+// this long after that first new answer, so that a look-up asked just before it has had its
+// whole bound (platform::kLookUpMs) to answer.
+inline constexpr unsigned kGraceMs = 5000;
 // How often the wait looks whether a look-up has answered.
 inline constexpr unsigned kLookUpPollMs = 10;
 // The page's names first, then the other repaired ones, as many as are worth waiting for.
 inline constexpr std::size_t kMostNamesLookedUp = 8;
+// Look-ups that passed their bound but still hang in the system, in all: while this many are
+// out, none is started, so that a resolver that hangs is not asked ever more.
+inline constexpr std::size_t kMostAbandoned = 4;
 
 struct WaitResult {
-  // Every name looked up was answered without its old addresses; not so when Cancel, the
-  // bound or the close box came first.
-  bool confirmed = false;
+  // The page's host, and its other name where that was repaired, were answered without their
+  // old addresses (nothing to wait for when nothing was repaired).
+  bool pageConfirmed = false;
+  // The other names looked up that were never answered anew: no name server answered them, or
+  // Cancel came first.
+  std::vector<std::string> unanswered;
   // The window was closed.
   bool closed = false;
   // The network's own name server blocks the page's host: the first address it answered.
   std::optional<platform::IpAddress> blocking;
+  // Neither the resolver nor the network's own name server knows the page's host.
+  bool unknown = false;
 };
 
 // Waits for the resolver to take in the repair of `repaired` (none: nothing was rewritten, and
-// only the network's own answer for the page's host is looked at).
+// the page's host is asked of the resolver and the network once, to tell a block or an unknown
+// name).
 WaitResult WaitForResolver(FixView& view, platform::Desktop& desktop,
                            const hostfix::PageAddress& page,
                            const std::vector<hostfix::RepairedName>& repaired);

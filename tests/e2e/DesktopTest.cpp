@@ -118,8 +118,9 @@ TEST(Win32Desktop, LooksNamesUpThroughTheSystemsResolver) {
   }
 }
 
-// A look-up past its bound cannot answer now, and keeps that answer when the late one comes; one
-// that fails on its thread cannot answer either, and the program goes on.
+// A look-up past its bound cannot answer now, and keeps that answer when the late one comes, its
+// thread still out until then; one that fails on its thread cannot answer either, and the
+// program goes on.
 TEST(Win32Desktop, ALookUpPastItsBoundOrThatFailsCannotAnswerNow) {
   platform::ScopedHandle late(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
   const auto lookUp = platform::StartDetachedLookUp(
@@ -133,8 +134,10 @@ TEST(Win32Desktop, ALookUpPastItsBoundOrThatFailsCannotAnswerNow) {
   EXPECT_FALSE(lookUp->Answer().has_value());
   ::Sleep(300);
   const std::optional<platform::LookUpAnswer> past = lookUp->Answer();
+  EXPECT_TRUE(lookUp->StillOut());
   ::SetEvent(late.Get());
   ::Sleep(100);
+  EXPECT_FALSE(lookUp->StillOut());
   for (const std::optional<platform::LookUpAnswer>& answer :
        {past, lookUp->Answer(), failing->Answer()}) {
     ASSERT_TRUE(answer.has_value());

@@ -89,8 +89,8 @@ const std::string kAccelerators =
     "Please close all web acceleration programs prior to using this application.";
 const std::string kAgree =
     "If you agree to the above terms please click continue otherwise click exit.";
-const std::vector<std::string> kSteps = {"", "Flushing DNS", "Clearing Hosts", "Waiting for DNS",
-                                         "Completed"};
+const std::vector<std::string> kSteps = {
+    "", "Flushing DNS", "Clearing Hosts", "Checking DNS", "Waiting for DNS", "Completed"};
 
 const std::vector<Control> kDisclaimerControls = {
     {kDisclaimerFrame, 8, 0, 552, 326, {""}},
@@ -514,7 +514,7 @@ TEST_F(EndToEnd, InvalidWebAddressThenNoBrowserRegistered) {
   PressKey(::GetDlgItem(main, kWebAddress), VK_RETURN);
   EXPECT_FALSE(program_->ShowsMessageBoxWithin(700));
   for (const char* typed : {"http://", "", "file:///C:/windows/system32/calc.exe",
-                            "javascript:alert(1)", "http:///a"}) {
+                            "javascript:alert(1)", "http://:8080/a"}) {
     Type(main, kWebAddress, typed);
     Click(main, kFixItButton);
     ExpectOkMessage("Invalid web address");
@@ -526,7 +526,7 @@ TEST_F(EndToEnd, InvalidWebAddressThenNoBrowserRegistered) {
     EXPECT_EQ(FocusOf(main), ::GetDlgItem(main, kWebAddress));
   }
   TypeKeys("x");
-  EXPECT_EQ(Inspect(main, kWebAddress).text, "http:///ax");
+  EXPECT_EQ(Inspect(main, kWebAddress).text, "http://:8080/ax");
   ExpectNothingDone();
 
   for (const wchar_t* scheme : {L"http", L"https"}) {
@@ -567,15 +567,18 @@ class Resolver : public EndToEnd {
     return main;
   }
   // The answer for www.example.com changes `afterMs` after Fix It. Until then Veltrim waits for
-  // DNS and opens nothing; then the page opens within a minute, and the question follows.
-  void ExpectPageOpensOnceTheAnswerChanges(DWORD afterMs, const std::function<void()>& change) {
-    HWND main = Fix(kHosts, "http://www.example.com/");
+  // DNS and opens nothing; then the page opens within `withinMs` (a minute: the desktop shell
+  // may hang), and the question follows.
+  void ExpectPageOpensOnceTheAnswerChanges(DWORD afterMs, const std::function<void()>& change,
+                                           const std::string& hosts = kHosts,
+                                           DWORD withinMs = 60000) {
+    HWND main = Fix(hosts, "http://www.example.com/");
     ::Sleep(afterMs);
     EXPECT_EQ(Inspect(main, kProgressItem).text.rfind("Waiting for DNS", 0), 0u);
     EXPECT_EQ(StartedPrograms(), std::vector<std::string>{kIpconfigStarted}) << "page opened";
     change();
     // The fix asks the desktop shell three times, each with a bound of 15 s, should it hang.
-    ASSERT_EQ(WaitForStartedPrograms(2, 60000).size(), 2u) << "no page opened within 60 s";
+    ASSERT_EQ(WaitForStartedPrograms(2, withinMs).size(), 2u) << "no page opened in time";
     MessageBoxState question = program_->WaitForMessageBox();
     EXPECT_EQ(question.text, "Did the Page load successfully?");
     Answer(question, IDYES);
@@ -598,6 +601,32 @@ TEST_F(Resolver, BusyResolverIsWaitedOut) {
   ExpectPageOpensOnceTheAnswerChanges(4000, [] { SetZone("www.example.com A 192.0.2.10\n"); });
 }
 
+// A name server that fails for another repaired name holds the page for a few seconds at most
+// once the page's own name is answered anew, not for the wait's five minutes.
+TEST_F(Resolver, NameServerFailingForAnotherNameHoldsThePageBriefly) {
+  SetSystemHosts("10.0.0.1 www.example.com\n");
+  SetZone("www.example.com A 192.0.2.10\nexample.com A 192.0.2.10\nimg.example.com SERVFAIL\n");
+  ExpectPageOpensOnceTheAnswerChanges(
+      3000, [] { SetSystemHosts(""); }, kHosts + "10.0.0.5 img.example.com\r\n", 15000);
+}
+
+// A name that neither the resolver nor the network knows, mistyped: no page opens, and the user
+// is told what was seen.
+TEST_F(Resolver, UnknownNameIsSaidToBeUnknown) {
+  SetSystemHosts("");
+  SetZone("");
+  Fix(kHosts, "http://www.shopping-site.tset/");
+  ExpectOkMessage(
+      "Windows cannot find www.shopping-site.tset, and neither can the network's name server: it "
+      "answers that the name does not exist, or that it has no address. Check the address for a "
+      "typing mistake; or the network blocks the name that way, as some blockers do.\r\n\r\n"
+      "No line of the host files named it, so they were left as they were.\r\n\r\n" +
+      kReactivate);
+  EXPECT_TRUE(program_->WaitForExit());
+  EXPECT_EQ(WaitForStartedPrograms(2, 2000), std::vector<std::string>{kIpconfigStarted});
+  EXPECT_EQ(ReadBytes(kHostsPath), kHosts);
+}
+
 // The network's name server answers a blocking list's address: whether or not a line of the
 // host files named the host, Veltrim says so, opens no page and asks nothing.
 TEST_F(Resolver, NetworkBlockIsNamed) {
@@ -607,7 +636,8 @@ TEST_F(Resolver, NetworkBlockIsNamed) {
     std::string hosts, repaired, sentence;
   } cases[] = {
       {"10.0.0.1 blocked.example.com\r\n", "#10.0.0.1 blocked.example.com\r\n",
-       "The host files have been repaired where they named it."},
+       "The host files have been repaired: the lines that named blocked.example.com were "
+       "commented out."},
       {kHosts, kHosts, "No line of the host files named it, so they were left as they were."}};
   for (const auto& each : cases) {
     SCOPED_TRACE(each.sentence);

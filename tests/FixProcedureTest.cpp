@@ -63,12 +63,8 @@ struct GivenLookUp final : platform::NameLookUp {
   std::uint64_t returnsAt;
 };
 
-// Everything the procedure asks of the desktop and the window is recorded in one log. Time
-// passes only while the window pauses.
-class RecordingDesktop final : public platform::Desktop {
- public:
-  explicit RecordingDesktop(Log& log) : log_(log) {}
-
+// The system's settings as a case sets them.
+struct GivenSettings final : platform::SystemSettings {
   std::string SystemFolder() override { return systemFolder; }
   // Expanded as itself, unless it names a variable.
   platform::ConfiguredFolder ConfiguredHostFilesFolder() override {
@@ -76,23 +72,22 @@ class RecordingDesktop final : public platform::Desktop {
             configuredFolder.find('%') == std::string::npos ? configuredFolder : ""};
   }
   bool IsLocalFolder(const std::string& path) override { return path == localFolder; }
+
+  std::string systemFolder = kSystem;
+  std::string configuredFolder = kSystem + "\\drivers\\etc";
+  std::string localFolder = configuredFolder;
+};
+
+// Everything the procedure asks of the desktop, the resolver and the window is recorded in one
+// log. Time passes only while the window pauses.
+class RecordingDesktop final : public platform::Desktop {
+ public:
+  RecordingDesktop(Log& log, const std::uint64_t& clock) : log_(log), clock_(clock) {}
+
   void Sleep(unsigned milliseconds) override {
     log_.push_back("sleep " + std::to_string(milliseconds));
   }
-  std::uint64_t Milliseconds() override { return clock; }
-  // The resolver answers a name in turn as `resolver` says, the last for good.
-  std::unique_ptr<platform::NameLookUp> StartLookUp(const std::string& host) override {
-    log_.push_back("look up " + host + " at " + std::to_string(clock));
-    const std::vector<Reply>& replies = resolver.count(host) != 0 ? resolver[host] : real_;
-    return std::make_unique<GivenLookUp>(replies[std::min(turns_[host]++, replies.size() - 1)],
-                                         clock, platform::kLookUpMs,
-                                         returnsAt.count(host) != 0 ? returnsAt[host] : UINT64_MAX);
-  }
-  std::unique_ptr<platform::NameLookUp> StartNetworkQuery(const std::string& host) override {
-    log_.push_back("ask network " + host);
-    return std::make_unique<GivenLookUp>(network.count(host) != 0 ? network[host] : kReal, clock,
-                                         platform::kNetworkQueryMs, UINT64_MAX);
-  }
+  std::uint64_t Milliseconds() override { return clock_; }
   void StartProgram(const std::string& program, const std::string& commandLine,
                     const std::string& folder, WindowState state) override {
     log_.push_back("start " + program + " | " + commandLine + " | in " + folder + StateName(state));
@@ -100,7 +95,7 @@ class RecordingDesktop final : public platform::Desktop {
   void PrepareDesktopShell() override {}
   bool OpenThroughShell(const std::string& item, WindowState state) override {
     log_.push_back("open " + item + StateName(state) +
-                   (clock != 0 ? " after " + std::to_string(clock) + " ms" : "") +
+                   (clock_ != 0 ? " after " + std::to_string(clock_) + " ms" : "") +
                    (hasShell ? "" : " | declined"));
     return hasShell;
   }
@@ -109,24 +104,44 @@ class RecordingDesktop final : public platform::Desktop {
     return buttons == MessageButtons::Ok ? MessageAnswer::Ok : answer;
   }
 
-  std::string systemFolder = kSystem;
-  std::string configuredFolder = kSystem + "\\drivers\\etc";
-  std::string localFolder = configuredFolder;
   MessageAnswer answer = MessageAnswer::Yes;
   bool hasShell = true;
-  std::map<std::string, std::vector<Reply>> resolver;
-  std::map<std::string, Reply> network;
-  // When a look-up of the name that hangs comes back; never, unless a case says so.
-  std::map<std::string, std::uint64_t> returnsAt;
-  std::uint64_t clock = 0;
 
  private:
-  const std::vector<Reply> real_ = {kReal};
-  std::map<std::string, std::size_t> turns_;
   static std::string StateName(WindowState state) {
     return state == WindowState::Hidden ? " | hidden" : " | maximized";
   }
   Log& log_;
+  const std::uint64_t& clock_;
+};
+
+class GivenResolver final : public platform::NameResolver {
+ public:
+  GivenResolver(Log& log, const std::uint64_t& clock) : log_(log), clock_(clock) {}
+  // The resolver answers a name in turn as `answers` says, the last for good.
+  std::unique_ptr<platform::NameLookUp> StartLookUp(const std::string& host) override {
+    log_.push_back("look up " + host + " at " + std::to_string(clock_));
+    const std::vector<Reply>& replies = answers.count(host) != 0 ? answers[host] : real_;
+    return std::make_unique<GivenLookUp>(replies[std::min(turns_[host]++, replies.size() - 1)],
+                                         clock_, platform::kLookUpMs,
+                                         returnsAt.count(host) != 0 ? returnsAt[host] : UINT64_MAX);
+  }
+  std::unique_ptr<platform::NameLookUp> StartNetworkQuery(const std::string& host) override {
+    log_.push_back("ask network " + host);
+    return std::make_unique<GivenLookUp>(network.count(host) != 0 ? network[host] : kReal, clock_,
+                                         platform::kNetworkQueryMs, UINT64_MAX);
+  }
+
+  std::map<std::string, std::vector<Reply>> answers;
+  std::map<std::string, Reply> network;
+  // When a look-up of the name that hangs comes back; never, unless a case says so.
+  std::map<std::string, std::uint64_t> returnsAt;
+
+ private:
+  const std::vector<Reply> real_ = {kReal};
+  std::map<std::string, std::size_t> turns_;
+  Log& log_;
+  const std::uint64_t& clock_;
 };
 
 // The machine a case runs on, changed by the case before the fix, and the main window's part
@@ -141,17 +156,20 @@ struct Machine final : FixView {
   void TakeFocus() override { log.push_back("focus"); }
   // Cancel is pressed at `cancelAt`, the window closed at `closeAt`.
   Paused Pause(unsigned milliseconds) override {
-    if (desktop.clock >= closeAt) return Paused::Closed;
-    if (desktop.clock >= cancelAt) return Paused::Cancelled;
-    desktop.clock += milliseconds;
+    if (clock >= closeAt) return Paused::Closed;
+    if (clock >= cancelAt) return Paused::Cancelled;
+    clock += milliseconds;
     return Paused::Through;
   }
   void AskAgain() override { log.push_back("ask again"); }
   void Close() override { log.push_back("close"); }
 
   Log log;
+  std::uint64_t clock = 0;
   testing::MemoryFileSystem files;
-  RecordingDesktop desktop{log};
+  GivenSettings settings;
+  RecordingDesktop desktop{log, clock};
+  GivenResolver resolver{log, clock};
   std::string typed;
   std::uint64_t cancelAt = UINT64_MAX;
   std::uint64_t closeAt = UINT64_MAX;
@@ -234,11 +252,11 @@ TEST_P(WholeFix, StepsAndFiles) {
   machine.files.files = kUntouched;
   machine.typed = c.typed;
   c.arrange(machine);
-  const std::string lock = hostfix::RepairLockPath(machine.desktop.systemFolder);
+  const std::string lock = hostfix::RepairLockPath(machine.settings.systemFolder);
   hostfix::HostFileHandler hosts(machine.files, lock);
   hostfix::HostFileHandler lmHosts(machine.files, lock);
 
-  RunFix(machine, machine.desktop, hosts, lmHosts);
+  RunFix(machine, {machine.settings, machine.desktop, machine.resolver}, hosts, lmHosts);
 
   EXPECT_EQ(machine.log, c.log);
   EXPECT_EQ(machine.files.files, c.files);
@@ -277,7 +295,7 @@ INSTANTIATE_TEST_SUITE_P(
         FixCase{"OldAddressThreeTimesThenANewOne",
                 [](Machine& m) {
                   m.files.files.erase(kHostsPath);
-                  m.desktop.resolver["example.com"] = {kOld, kOld, kOld, kReal};
+                  m.resolver.answers["example.com"] = {kOld, kOld, kOld, kReal};
                 },
                 kPage,
                 Steps({kUpToTheHostFiles,
@@ -288,7 +306,7 @@ INSTANTIATE_TEST_SUITE_P(
         // While it reads a long list, the resolver cannot answer: that is no answer.
         FixCase{"TryAgainThreeTimesThenAnAnswer",
                 [](Machine& m) {
-                  m.desktop.resolver["www.example.com"] = {kTryAgain, kTryAgain, kTryAgain, kReal};
+                  m.resolver.answers["www.example.com"] = {kTryAgain, kTryAgain, kTryAgain, kReal};
                 },
                 kPage,
                 Steps({kUpToTheHostFiles,
@@ -300,7 +318,7 @@ INSTANTIATE_TEST_SUITE_P(
         // addresses: the resolver may say so while it reads its files anew.
         FixCase{"NoSuchNameWhileTheNetworkGivesAddresses",
                 [](Machine& m) {
-                  m.desktop.resolver["example.com"] = {kNoSuchName, kOld, kNoSuchName, kReal};
+                  m.resolver.answers["example.com"] = {kNoSuchName, kOld, kNoSuchName, kReal};
                 },
                 kPage,
                 Steps({kUpToTheHostFiles,
@@ -314,8 +332,8 @@ INSTANTIATE_TEST_SUITE_P(
         FixCase{"UnknownToBoth",
                 [](Machine& m) {
                   m.files.files[kHostsPath] += "0.0.0.0 www.shop.tset\r\n";
-                  m.desktop.resolver["www.shop.tset"] = {kNoSuchName};
-                  m.desktop.network["www.shop.tset"] = kNoSuchName;
+                  m.resolver.answers["www.shop.tset"] = {kNoSuchName};
+                  m.resolver.network["www.shop.tset"] = kNoSuchName;
                 },
                 "www.shop.tset",
                 Steps({kUpToTheHostFiles,
@@ -333,8 +351,8 @@ INSTANTIATE_TEST_SUITE_P(
         // A look-up that hangs past its bound is not asked again until it comes back.
         FixCase{"HungLookUpAskedAgainOnlyOnceBack",
                 [](Machine& m) {
-                  m.desktop.resolver["www.example.com"] = {std::nullopt, kReal};
-                  m.desktop.returnsAt["www.example.com"] = 12000;
+                  m.resolver.answers["www.example.com"] = {std::nullopt, kReal};
+                  m.resolver.returnsAt["www.example.com"] = 12000;
                 },
                 kPage,
                 Steps({kUpToTheHostFiles,
@@ -346,7 +364,7 @@ INSTANTIATE_TEST_SUITE_P(
         FixCase{"UnanswerableNameHoldsThePageForTheGraceAlone",
                 [](Machine& m) {
                   m.files.files[kHostsPath] += "10.0.0.5 img.example.com\r\n";
-                  m.desktop.resolver["img.example.com"] = {std::nullopt};
+                  m.resolver.answers["img.example.com"] = {std::nullopt};
                   m.desktop.answer = MessageAnswer::No;
                 },
                 kPage,
@@ -362,7 +380,7 @@ INSTANTIATE_TEST_SUITE_P(
         // A page at example.com may send the browser on to www.example.com.
         FixCase{"HostConfirmedWhileWwwStillAnswersOld",
                 [](Machine& m) {
-                  m.desktop.resolver["www.example.com"] = {Gives({"10.0.0.1"}), Gives({"10.0.0.1"}),
+                  m.resolver.answers["www.example.com"] = {Gives({"10.0.0.1"}), Gives({"10.0.0.1"}),
                                                            kReal};
                 },
                 "example.com",
@@ -376,8 +394,8 @@ INSTANTIATE_TEST_SUITE_P(
                 [](Machine& m) {
                   m.files.files[kHostsPath] +=
                       "198.51.100.7 static.example.com.\r\n0.0.0.0 *.example.com\r\n";
-                  m.desktop.resolver["static.example.com"] = {Gives({"198.51.100.7"})};
-                  m.desktop.network["static.example.com"] = Gives({"198.51.100.7"});
+                  m.resolver.answers["static.example.com"] = {Gives({"198.51.100.7"})};
+                  m.resolver.network["static.example.com"] = Gives({"198.51.100.7"});
                 },
                 "example.com",
                 Steps({kUpToTheHostFiles, Waited({"example.com", "www.example.com", "static.example.com"}, {"ask network static.example.com"}),
@@ -390,8 +408,8 @@ INSTANTIATE_TEST_SUITE_P(
         FixCase{"AnsweredAsTheLinesAddressWrittenOtherwise",
                 [](Machine& m) {
                   m.files.files = {{kHostsPath, " ::0 www.example.com\r\n"}};
-                  m.desktop.resolver["www.example.com"] = {Gives({"::"}), Gives({"::"}), kReal};
-                  m.desktop.network["www.example.com"] = Gives({"2001:db8::1"});
+                  m.resolver.answers["www.example.com"] = {Gives({"::"}), Gives({"::"}), kReal};
+                  m.resolver.network["www.example.com"] = Gives({"2001:db8::1"});
                 },
                 kPage,
                 Steps({kUpToTheHostFiles,
@@ -404,7 +422,7 @@ INSTANTIATE_TEST_SUITE_P(
         FixCase{"NetworkBlocksTheHost",
                 [](Machine& m) {
                   m.files.files = {{kHostsPath, "0.0.0.0 example.com\r\n"}};
-                  m.desktop.network["www.example.com"] = Gives({"0.0.0.0", "::"});
+                  m.resolver.network["www.example.com"] = Gives({"0.0.0.0", "::"});
                 },
                 kPage,
                 Steps({kUpToTheHostFiles,
@@ -413,7 +431,7 @@ INSTANTIATE_TEST_SUITE_P(
                                                   "that named example.com were commented out.")}),
                 Files{{kHostsPath, "#0.0.0.0 example.com\r\n"}}},
         FixCase{"NetworkBlocksAHostNoLineNamed",
-                [](Machine& m) { m.desktop.network["www.example.net"] = Gives({"0.0.0.0"}); },
+                [](Machine& m) { m.resolver.network["www.example.net"] = Gives({"0.0.0.0"}); },
                 "www.example.net",
                 Steps({kUpToTheHostFiles, {"progress Checking DNS", "ask network www.example.net"},
                        Blocked("www.example.net",
@@ -424,7 +442,7 @@ INSTANTIATE_TEST_SUITE_P(
         // opens, but No cannot rule the host files out.
         FixCase{"BoundReachedThenNo",
                 [](Machine& m) {
-                  m.desktop.resolver["www.example.com"] = {std::nullopt};
+                  m.resolver.answers["www.example.com"] = {std::nullopt};
                   m.desktop.answer = MessageAnswer::No;
                 },
                 kPage,
@@ -433,7 +451,7 @@ INSTANTIATE_TEST_SUITE_P(
                 kRepaired},
         FixCase{"CancelThenNo",
                 [](Machine& m) {
-                  m.desktop.resolver["example.com"] = {kOld};
+                  m.resolver.answers["example.com"] = {kOld};
                   m.cancelAt = 300;
                   m.desktop.answer = MessageAnswer::No;
                 },
@@ -445,7 +463,7 @@ INSTANTIATE_TEST_SUITE_P(
         // files out.
         FixCase{"CancelOnceEveryNameIsConfirmed",
                 [](Machine& m) {
-                  m.desktop.network["www.example.com"] = std::nullopt;
+                  m.resolver.network["www.example.com"] = std::nullopt;
                   m.cancelAt = 300;
                   m.desktop.answer = MessageAnswer::No;
                 },
@@ -456,7 +474,7 @@ INSTANTIATE_TEST_SUITE_P(
         // Closing means stop: no page, no question, the files staying repaired.
         FixCase{"ClosedDuringTheWait",
                 [](Machine& m) {
-                  m.desktop.resolver["example.com"] = {kOld};
+                  m.resolver.answers["example.com"] = {kOld};
                   m.closeAt = 300;
                 },
                 kPage,
@@ -499,7 +517,7 @@ INSTANTIATE_TEST_SUITE_P(
         // folder of this computer; the usual ones are then left alone.
         FixCase{"ConfiguredHostFilesFolder",
                 [](Machine& m) {
-                  m.desktop.configuredFolder = m.desktop.localFolder = kElsewhere + "\\";
+                  m.settings.configuredFolder = m.settings.localFolder = kElsewhere + "\\";
                   m.files.files[kElsewhere + "\\hosts"] = kHosts;
                 },
                 "example.com",
@@ -510,7 +528,7 @@ INSTANTIATE_TEST_SUITE_P(
                       {kLmHostsPath, kLmHosts}}},
         FixCase{"ConfiguredFolderThatCannotBeTold",
                 [](Machine& m) {
-                  m.desktop.configuredFolder = "%ProgramData%\\VPN\\etc";
+                  m.settings.configuredFolder = "%ProgramData%\\VPN\\etc";
                   m.files.files["C:\\ProgramData\\VPN\\etc\\hosts"] = kHosts;
                 },
                 "example.com",
@@ -525,7 +543,7 @@ INSTANTIATE_TEST_SUITE_P(
         // Without a system folder the paths would name a program and files in the root of the
         // current drive.
         FixCase{"UnknownSystemFolderIsRefusedBeforeAnything",
-                [](Machine& m) { m.desktop.systemFolder = ""; },
+                [](Machine& m) { m.settings.systemFolder = ""; },
                 "example.com",
                 {"message Could not find the Windows system folder, so nothing was changed. [OK]",
                  "close"},
@@ -551,12 +569,11 @@ TEST(HostFilesFolder, IsTheConfiguredOneOnlyWhenLocal) {
         Case{"Resolver", true, ""}, Case{"D:Resolver", true, ""}, Case{"D:/Resolver", true, ""},
         Case{"@:\\x", true, ""}, Case{"[:\\x", true, ""}, Case{"`:\\x", true, ""},
         Case{"{:\\x", true, ""}, Case{"D:", true, ""}, Case{"%ProgramData%\\VPN\\etc", true, ""}}) {
-    Log log;
-    RecordingDesktop desktop(log);
-    desktop.configuredFolder = c.configured;
-    desktop.localFolder = c.local ? c.configured : "";
+    GivenSettings settings;
+    settings.configuredFolder = c.configured;
+    settings.localFolder = c.local ? c.configured : "";
     std::string folder;
-    EXPECT_EQ(testing::WhatThrown([&] { folder = hostfix::HostFilesFolder(desktop, kSystem); }),
+    EXPECT_EQ(testing::WhatThrown([&] { folder = hostfix::HostFilesFolder(settings, kSystem); }),
               c.folder.empty() ? hostfix::HostFilesFolderUnknown(c.configured) : "");
     EXPECT_EQ(folder, c.folder) << c.configured;
   }

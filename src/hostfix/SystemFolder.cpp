@@ -18,15 +18,15 @@ bool IsAbsoluteDrivePath(const std::string& path) {
 
 }  // namespace
 
-std::string GetSystemFolder(platform::Desktop& desktop) { return desktop.SystemFolder(); }
+std::string GetSystemFolder(platform::SystemSettings& settings) { return settings.SystemFolder(); }
 
-std::string HostFilesFolder(platform::Desktop& desktop, const std::string& systemFolder) {
-  const platform::ConfiguredFolder configured = desktop.ConfiguredHostFilesFolder();
+std::string HostFilesFolder(platform::SystemSettings& settings, const std::string& systemFolder) {
+  const platform::ConfiguredFolder configured = settings.ConfiguredHostFilesFolder();
   if (configured.value.empty()) return systemFolder + "\\drivers\\etc";
   // A program that takes over name resolution may point the resolver at a folder of its own;
   // the repair goes where the resolver looks.
   std::string folder = configured.folder;
-  if (!IsAbsoluteDrivePath(folder) || !desktop.IsLocalFolder(folder)) {
+  if (!IsAbsoluteDrivePath(folder) || !settings.IsLocalFolder(folder)) {
     throw std::runtime_error(HostFilesFolderUnknown(configured.value));
   }
   while (folder.back() == '\\') folder.pop_back();

@@ -3,12 +3,8 @@
 #include <windows.h>
 
 #include "ApplicationTitle.h"
-#include "AskForText.h"
 #include "Scoped.h"
-#include "SystemVariables.h"
 #include "Win32Error.h"
-#include "Win32NameLookUp.h"
-#include "Win32NetworkQuery.h"
 #include "Win32ShellRoute.h"
 #include "Win32Text.h"
 
@@ -22,53 +18,9 @@ int ShowCommand(WindowState state) {
 
 }  // namespace
 
-std::string Win32Desktop::SystemFolder() {
-  return Narrow(AskForText<wchar_t>(
-      [](wchar_t* buffer, unsigned capacity) { return ::GetSystemDirectoryW(buffer, capacity); }));
-}
-
-ConfiguredFolder Win32Desktop::ConfiguredHostFilesFolder() {
-  const wchar_t* const key = L"SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters";
-  const std::wstring configured = AskForText<wchar_t>([&](wchar_t* buffer, unsigned capacity) {
-    DWORD bytes = capacity * sizeof(wchar_t);
-    const LSTATUS status = ::RegGetValueW(HKEY_LOCAL_MACHINE, key, L"DataBasePath",
-                                          RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND,
-                                          nullptr, buffer, &bytes);
-    if (status == ERROR_MORE_DATA) return static_cast<unsigned>(bytes / sizeof(wchar_t));
-    // The count without the terminating zero that the value holds.
-    return status == ERROR_SUCCESS && bytes >= sizeof(wchar_t)
-               ? static_cast<unsigned>(bytes / sizeof(wchar_t) - 1)
-               : 0u;
-  });
-  const std::wstring windows = AskForText<wchar_t>([](wchar_t* buffer, unsigned capacity) {
-    return ::GetSystemWindowsDirectoryW(buffer, capacity);
-  });
-  const std::string value = Narrow(configured);
-  return {value, ExpandSystemVariables(value, Narrow(windows))};
-}
-
-bool Win32Desktop::IsLocalFolder(const std::string& path) {
-  const std::wstring wide = Widen(path);
-  const DWORD attributes = ::GetFileAttributesW(wide.c_str());
-  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
-    return false;
-  }
-  const std::wstring root = wide.substr(0, 3);  // "C:\"
-  const UINT type = ::GetDriveTypeW(root.c_str());
-  return type == DRIVE_FIXED || type == DRIVE_RAMDISK;
-}
-
 void Win32Desktop::Sleep(unsigned milliseconds) { ::Sleep(milliseconds); }
 
 std::uint64_t Win32Desktop::Milliseconds() { return ::GetTickCount64(); }
-
-std::unique_ptr<NameLookUp> Win32Desktop::StartLookUp(const std::string& host) {
-  return StartWin32LookUp(host);
-}
-
-std::unique_ptr<NameLookUp> Win32Desktop::StartNetworkQuery(const std::string& host) {
-  return StartWin32NetworkQuery(host);
-}
 
 void Win32Desktop::StartProgram(const std::string& program, const std::string& commandLine,
                                 const std::string& folder, WindowState state) {

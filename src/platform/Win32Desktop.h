@@ -11,13 +11,8 @@ namespace veltrim::platform {
 class Win32Desktop final : public Desktop {
  public:
   void PrepareDesktopShell() override;
-  std::string SystemFolder() override;
-  ConfiguredFolder ConfiguredHostFilesFolder() override;
-  bool IsLocalFolder(const std::string& path) override;
   void Sleep(unsigned milliseconds) override;
   std::uint64_t Milliseconds() override;
-  std::unique_ptr<NameLookUp> StartLookUp(const std::string& host) override;
-  std::unique_ptr<NameLookUp> StartNetworkQuery(const std::string& host) override;
   void StartProgram(const std::string& program, const std::string& commandLine,
                     const std::string& folder, WindowState state) override;
   bool OpenThroughShell(const std::string& item, WindowState state) override;

@@ -8,7 +8,7 @@
 #include <optional>
 #include <string>
 
-#include "Desktop.h"
+#include "NameResolver.h"
 
 namespace veltrim::platform {
 

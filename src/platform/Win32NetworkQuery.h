@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "Desktop.h"
+#include "NameResolver.h"
 
 namespace veltrim::platform {
 

@@ -14,6 +14,8 @@
 #include "Win32FileSystem.h"
 #include "Win32Desktop.h"
 #include "Win32Error.h"
+#include "Win32Resolver.h"
+#include "Win32SystemSettings.h"
 
 namespace veltrim::shell {
 
@@ -44,11 +46,13 @@ bool IsDialogKey(MSG& message) {
 int Main() {
   platform::Win32FileSystem files;
   platform::Win32Desktop desktop;
-  const std::string lock = hostfix::RepairLockPath(hostfix::GetSystemFolder(desktop));
+  platform::Win32SystemSettings settings;
+  platform::Win32Resolver resolver;
+  const std::string lock = hostfix::RepairLockPath(hostfix::GetSystemFolder(settings));
   hostfix::HostFileHandler HostsHandler(files, lock);
   hostfix::HostFileHandler LmHostsHandler(files, lock);
   OpenWindows windows;
-  Fix fix(desktop, HostsHandler, LmHostsHandler);
+  Fix fix({settings, desktop, resolver}, HostsHandler, LmHostsHandler);
   MainForm main(windows, desktop, fix);
   DisclaimerForm disclaimer(windows, desktop, main);
 

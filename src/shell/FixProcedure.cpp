@@ -36,9 +36,10 @@ void OpenPage(platform::Desktop& desktop, const hostfix::PageAddress& page) {
   throw std::runtime_error(hostfix::CouldNotOpenThePage(page.asTyped));
 }
 
-void Repair(FixView& view, platform::Desktop& desktop, hostfix::HostFileHandler& HostsHandler,
+void Repair(FixView& view, const FixSystem& system, hostfix::HostFileHandler& HostsHandler,
             hostfix::HostFileHandler& LmHostsHandler, const hostfix::PageAddress& page) {
-  const std::string systemFolder = hostfix::GetSystemFolder(desktop);
+  platform::Desktop& desktop = system.desktop;
+  const std::string systemFolder = hostfix::GetSystemFolder(system.settings);
   // Without it the paths below would name files and a program in the current drive's root.
   if (systemFolder.empty()) {
     throw std::runtime_error(hostfix::NoSystemFolder());
@@ -55,12 +56,12 @@ void Repair(FixView& view, platform::Desktop& desktop, hostfix::HostFileHandler&
                        WindowState::Hidden);
 
   view.SetProgressItem("Clearing Hosts");
-  const std::string folder = hostfix::HostFilesFolder(desktop, systemFolder);
+  const std::string folder = hostfix::HostFilesFolder(system.settings, systemFolder);
   HostsHandler.ProcessFile(folder + "\\hosts", page.Domain);
   LmHostsHandler.ProcessFile(folder + "\\lmhosts", page.Domain);
   std::vector<hostfix::RepairedName> repaired = HostsHandler.RepairedNames();
   hostfix::AddRepaired(repaired, LmHostsHandler.RepairedNames());
-  const WaitResult waited = WaitForResolver(view, desktop, page, repaired);
+  const WaitResult waited = WaitForResolver(view, desktop, system.resolver, page, repaired);
   std::vector<std::string> names(repaired.size());
   std::transform(repaired.begin(), repaired.end(), names.begin(),
                  [](const hostfix::RepairedName& name) { return name.name; });
@@ -102,8 +103,9 @@ void Repair(FixView& view, platform::Desktop& desktop, hostfix::HostFileHandler&
 
 }  // namespace
 
-void RunFix(FixView& view, platform::Desktop& desktop, hostfix::HostFileHandler& HostsHandler,
+void RunFix(FixView& view, const FixSystem& system, hostfix::HostFileHandler& HostsHandler,
             hostfix::HostFileHandler& LmHostsHandler) {
+  platform::Desktop& desktop = system.desktop;
   const std::optional<hostfix::PageAddress> page = hostfix::ReadAddress(view.AddressText());
   if (!page) {
     desktop.ShowMessage(hostfix::kInvalidWebAddress, MessageButtons::Ok);
@@ -111,7 +113,7 @@ void RunFix(FixView& view, platform::Desktop& desktop, hostfix::HostFileHandler&
     return;
   }
   try {
-    Repair(view, desktop, HostsHandler, LmHostsHandler, *page);
+    Repair(view, system, HostsHandler, LmHostsHandler, *page);
   } catch (const std::exception& error) {
     desktop.ShowMessage(hostfix::FailureMessage(error), MessageButtons::Ok);
   }

@@ -4,26 +4,35 @@
 #include "Desktop.h"
 #include "FixView.h"
 #include "HostFileHandler.h"
+#include "NameResolver.h"
+#include "SystemSettings.h"
 
 namespace veltrim::shell {
 
 inline constexpr unsigned kBrowserHeadStartMs = 4000;
 
+// What the fix asks of the system, beside the host files.
+struct FixSystem {
+  platform::SystemSettings& settings;
+  platform::Desktop& desktop;
+  platform::NameResolver& resolver;
+};
+
 // Runs the whole fix. A failure is reported in one message box and, like a fix that runs to
 // its end, closes the window.
-void RunFix(FixView& view, platform::Desktop& desktop, hostfix::HostFileHandler& HostsHandler,
+void RunFix(FixView& view, const FixSystem& system, hostfix::HostFileHandler& HostsHandler,
             hostfix::HostFileHandler& LmHostsHandler);
 
 // The fix with what it works on, for the window that only starts it.
 class Fix {
  public:
-  Fix(platform::Desktop& desktop, hostfix::HostFileHandler& HostsHandler,
+  Fix(const FixSystem& system, hostfix::HostFileHandler& HostsHandler,
       hostfix::HostFileHandler& LmHostsHandler)
-      : desktop_(desktop), HostsHandler_(HostsHandler), LmHostsHandler_(LmHostsHandler) {}
-  void Run(FixView& view) { RunFix(view, desktop_, HostsHandler_, LmHostsHandler_); }
+      : system_(system), HostsHandler_(HostsHandler), LmHostsHandler_(LmHostsHandler) {}
+  void Run(FixView& view) { RunFix(view, system_, HostsHandler_, LmHostsHandler_); }
 
  private:
-  platform::Desktop& desktop_;
+  FixSystem system_;
   hostfix::HostFileHandler& HostsHandler_;
   hostfix::HostFileHandler& LmHostsHandler_;
 };

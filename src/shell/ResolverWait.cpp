@@ -51,8 +51,8 @@ struct Watch {
   std::vector<IpAddress> old;
   // The page's host, or its other name: these must be answered anew before the page opens.
   bool pageName = false;
-  Asking resolver;
-  Asking network;
+  Asking lookUps;
+  Asking queries;
   std::optional<LookUpOutcome> resolverSaid;
   // The resolver's last answer, where it held an old address.
   std::vector<IpAddress> oldAnswer;
@@ -95,7 +95,7 @@ struct Watch {
 
   // Takes in the network's answer, if it has come.
   std::optional<LookUpAnswer> TakeNetworkAnswer() {
-    std::optional<LookUpAnswer> answer = network.Take();
+    std::optional<LookUpAnswer> answer = queries.Take();
     if (answer) {
       networkSaid = answer;
       Judge();
@@ -105,11 +105,11 @@ struct Watch {
 
   // Takes in the resolver's answer, if it has come, and asks again when it is time: only once,
   // when nothing was repaired. `mayStart` is false while too many look-ups hang.
-  void Ask(platform::Desktop& desktop, std::uint64_t now, bool waiting, bool mayStart) {
-    if (mayStart && (waiting || !resolverSaid) && resolver.CanStart(now)) {
-      resolver.Start(desktop.StartLookUp(name), now);
+  void Ask(platform::NameResolver& resolver, std::uint64_t now, bool waiting, bool mayStart) {
+    if (mayStart && (waiting || !resolverSaid) && lookUps.CanStart(now)) {
+      lookUps.Start(resolver.StartLookUp(name), now);
     }
-    if (const std::optional<LookUpAnswer> answer = resolver.Take()) {
+    if (const std::optional<LookUpAnswer> answer = lookUps.Take()) {
       resolverSaid = answer->outcome;
       oldAnswer.clear();
       if (answer->outcome == LookUpOutcome::Addresses) {
@@ -121,8 +121,8 @@ struct Watch {
     const bool networkCouldNot =
         !networkSaid || networkSaid->outcome == LookUpOutcome::CannotAnswerNow;
     if (waiting && mayStart && !confirmed && NeedsNetwork() && networkCouldNot &&
-        network.CanStart(now)) {
-      network.Start(desktop.StartNetworkQuery(name), now);
+        queries.CanStart(now)) {
+      queries.Start(resolver.StartNetworkQuery(name), now);
     }
   }
 };
@@ -188,14 +188,14 @@ WaitResult Result(const std::vector<Watch>& watched, bool waiting, bool closed) 
 }  // namespace
 
 WaitResult WaitForResolver(FixView& view, platform::Desktop& desktop,
-                           const hostfix::PageAddress& page,
+                           platform::NameResolver& resolver, const hostfix::PageAddress& page,
                            const std::vector<hostfix::RepairedName>& repaired) {
   const bool waiting = !repaired.empty();
   std::vector<Watch> watched = Watched(page, repaired);
   Watch& host = watched.front();
   view.SetProgressItem(waiting ? "Waiting for DNS" : "Checking DNS");
   const std::uint64_t start = desktop.Milliseconds();
-  host.network.Start(desktop.StartNetworkQuery(host.name), start);
+  host.queries.Start(resolver.StartNetworkQuery(host.name), start);
   std::optional<std::uint64_t> firstNewAnswer;
   unsigned shown = 0;
   for (;;) {
@@ -210,10 +210,10 @@ WaitResult WaitForResolver(FixView& view, platform::Desktop& desktop,
         }
       }
       const auto abandoned = std::count_if(watched.begin(), watched.end(), [](const Watch& w) {
-        return w.resolver.Abandoned() + w.network.Abandoned();
+        return w.lookUps.Abandoned() + w.queries.Abandoned();
       });
       if (!watch.confirmed) {
-        watch.Ask(desktop, now, waiting, static_cast<std::size_t>(abandoned) < kMostAbandoned);
+        watch.Ask(resolver, now, waiting, static_cast<std::size_t>(abandoned) < kMostAbandoned);
       }
       if (watch.confirmed && !firstNewAnswer) firstNewAnswer = now;
     }

@@ -12,6 +12,7 @@
 #include "Desktop.h"
 #include "FixView.h"
 #include "HostFileText.h"
+#include "NameResolver.h"
 
 namespace veltrim::shell {
 
@@ -52,7 +53,7 @@ struct WaitResult {
 // the page's host is asked of the resolver and the network once, to tell a block or an unknown
 // name).
 WaitResult WaitForResolver(FixView& view, platform::Desktop& desktop,
-                           const hostfix::PageAddress& page,
+                           platform::NameResolver& resolver, const hostfix::PageAddress& page,
                            const std::vector<hostfix::RepairedName>& repaired);
 
 }  // namespace veltrim::shell

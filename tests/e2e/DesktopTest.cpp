@@ -19,6 +19,8 @@
 #include "Thrown.h"
 #include "UiDriver.h"
 #include "Win32Desktop.h"
+#include "Win32Resolver.h"
+#include "Win32SystemSettings.h"
 #include "Win32Error.h"
 #include "Win32NameLookUp.h"
 #include "Win32Text.h"
@@ -96,6 +98,7 @@ TEST(Win32Desktop, TheShellOpensThePageInTheUsersBrowser) {
 // The system's resolver answers a name it knows, and one it does not, each within its bound.
 TEST(Win32Desktop, LooksNamesUpThroughTheSystemsResolver) {
   platform::Win32Desktop desktop;
+  platform::Win32Resolver resolver;
   for (const std::string host : {"localhost", "name.invalid"}) {
     // Now and then Wine's resolver hangs on a name: the look-up gives up at its bound, and is
     // asked again, as the fix does.
@@ -104,7 +107,7 @@ TEST(Win32Desktop, LooksNamesUpThroughTheSystemsResolver) {
          asked < 3 && (!answer || answer->outcome == platform::LookUpOutcome::CannotAnswerNow);
          ++asked) {
       const std::uint64_t start = desktop.Milliseconds();
-      const std::unique_ptr<platform::NameLookUp> lookUp = desktop.StartLookUp(host);
+      const std::unique_ptr<platform::NameLookUp> lookUp = resolver.StartLookUp(host);
       while (!(answer = lookUp->Answer())) ::Sleep(10);
       EXPECT_LE(desktop.Milliseconds() - start, platform::kLookUpMs + 500) << host;
     }
@@ -195,11 +198,11 @@ TEST(Win32Desktop, MessageBoxesSayWhatTheyAreToldAndAnswer) {
 // The folders as the system names them: the resolver's folder from the registry, expanded from
 // the system's values, however long, or nothing where the registry names none.
 TEST(Win32Desktop, FoldersAsTheSystemNamesThem) {
-  platform::Win32Desktop desktop;
-  EXPECT_EQ(desktop.SystemFolder(), "C:\\windows\\system32");
-  EXPECT_TRUE(desktop.IsLocalFolder("C:\\windows"));
-  EXPECT_FALSE(desktop.IsLocalFolder("C:\\windows\\win.ini"));
-  EXPECT_FALSE(desktop.IsLocalFolder("C:\\missing"));
+  platform::Win32SystemSettings settings;
+  EXPECT_EQ(settings.SystemFolder(), "C:\\windows\\system32");
+  EXPECT_TRUE(settings.IsLocalFolder("C:\\windows"));
+  EXPECT_FALSE(settings.IsLocalFolder("C:\\windows\\win.ini"));
+  EXPECT_FALSE(settings.IsLocalFolder("C:\\missing"));
 
   const wchar_t* const key = L"SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters";
   auto configure = [&](DWORD type, const std::wstring& value) {
@@ -211,18 +214,19 @@ TEST(Win32Desktop, FoldersAsTheSystemNamesThem) {
   configure(REG_EXPAND_SZ, L"%SystemRoot%\\" + platform::Widen(deep));
   // From the system's own value, whatever this process's environment says.
   ASSERT_TRUE(::SetEnvironmentVariableW(L"SystemRoot", L"C:\\decoy"));
-  EXPECT_EQ(desktop.ConfiguredHostFilesFolder().folder, "C:\\windows\\" + deep);
+  EXPECT_EQ(settings.ConfiguredHostFilesFolder().folder, "C:\\windows\\" + deep);
   ASSERT_TRUE(::SetEnvironmentVariableW(L"SystemRoot", L"C:\\windows"));
   configure(REG_SZ, L"D:\\etc");
-  EXPECT_EQ(desktop.ConfiguredHostFilesFolder().folder, "D:\\etc");
+  EXPECT_EQ(settings.ConfiguredHostFilesFolder().folder, "D:\\etc");
   // Named by the environment alone: the value, for the message, and no folder.
   configure(REG_EXPAND_SZ, L"%ProgramData%\\VPN\\etc");
-  const platform::ConfiguredFolder vpn = desktop.ConfiguredHostFilesFolder();
+  const platform::ConfiguredFolder vpn = settings.ConfiguredHostFilesFolder();
   EXPECT_EQ(vpn.value, "%ProgramData%\\VPN\\etc");
   EXPECT_EQ(vpn.folder, "");
   ASSERT_EQ(::RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, key, L"DataBasePath"), ERROR_SUCCESS);
-  EXPECT_EQ(desktop.ConfiguredHostFilesFolder().value, "");
+  EXPECT_EQ(settings.ConfiguredHostFilesFolder().value, "");
 
+  platform::Win32Desktop desktop;
   const std::uint64_t start = desktop.Milliseconds();
   desktop.Sleep(300);
   EXPECT_GE(desktop.Milliseconds() - start, 250u);  // the tick count moves in steps

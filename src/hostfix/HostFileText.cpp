@@ -23,12 +23,10 @@ bool NameIsOrIsUnder(std::string_view name, std::string_view host) {
          EqualIgnoringCase(name.substr(name.size() - host.size()), host);
 }
 
-// Calls `each(blanks, start, end, named)` for every name of the line: where the blanks before it
-// start, where it starts and ends, and whether it is the host or under it.
+// Calls `each(blanks, start, end)` for every name of the line: where the blanks before it start,
+// where it starts and ends.
 template <typename Each>
-void ForEachName(std::string_view line, std::string_view host, Each each) {
-  // A name of a dot alone would otherwise be taken for it.
-  if (host.empty()) return;
+void ForEachField(std::string_view line, Each each) {
   line = line.substr(0, line.find('#'));
   // The first field is the address; the names follow it.
   std::size_t start = line.find_first_not_of(kFieldSeparators);
@@ -38,9 +36,19 @@ void ForEachName(std::string_view line, std::string_view host, Each each) {
     start = line.find_first_not_of(kFieldSeparators, start);
     if (start == std::string_view::npos) return;
     const std::size_t end = std::min(line.find_first_of(kFieldSeparators, start), line.size());
-    each(blanks, start, end, NameIsOrIsUnder(line.substr(start, end - start), host));
+    each(blanks, start, end);
     start = end;
   }
+}
+
+// As ForEachField, and whether the name is the host or under it.
+template <typename Each>
+void ForEachName(std::string_view line, std::string_view host, Each each) {
+  // A name of a dot alone would otherwise be taken for it.
+  if (host.empty()) return;
+  ForEachField(line, [&](std::size_t blanks, std::size_t start, std::size_t end) {
+    each(blanks, start, end, NameIsOrIsUnder(line.substr(start, end - start), host));
+  });
 }
 
 }  // namespace
@@ -61,6 +69,12 @@ bool IsUtf16(std::string_view bytes) {
 
 std::size_t Utf8MarkLength(std::string_view text) {
   return text.substr(0, 3) == "\xEF\xBB\xBF" ? 3 : 0;
+}
+
+void ForEachNameOf(std::string_view line, const std::function<void(std::string_view)>& each) {
+  ForEachField(line, [&](std::size_t, std::size_t start, std::size_t end) {
+    each(line.substr(start, end - start));
+  });
 }
 
 Naming NamesHost(std::string_view line, std::string_view host) {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -24,6 +25,10 @@ bool IsUtf16(std::string_view bytes);
 // 3 when the text starts with the UTF-8 byte-order mark, otherwise 0. The mark belongs to the
 // file, not to its first line: it stays in front of any "#".
 std::size_t Utf8MarkLength(std::string_view text);
+
+// Calls `each` with every name of a line of a hosts or lmhosts file, as written: the fields after
+// the address and before any "#" comment.
+void ForEachNameOf(std::string_view line, const std::function<void(std::string_view)>& each);
 
 enum class Naming { None, Some, All };
 

@@ -86,6 +86,45 @@ private_resolver() {
   export VELTRIM_RESOLVER_HOSTS VELTRIM_RESOLVER_ZONE
 }
 
+# Gives this process, after private_resolver, web servers that answer every request with the
+# bytes of a file in FOLDER/pages (tools/testweb/): http on 192.0.2.80:80 and https on
+# 192.0.2.80:443 with a certificate for the NAMEs given (shop.test and *.shop.test where none
+# are: clients refuse a wildcard over a top-level name such as *.test), from a test
+# authority made now, which Wine trusts through a copy of the system's list of authorities bound over it; and
+# https on 192.0.2.81:443 with a certificate for the same names that no authority signed. The
+# test is told the pages' folder and the servers' log in Windows' form.
+# Usage: private_web FOLDER [NAME...]
+private_web() {
+  local folder=$1 testweb=$root/build/host/bin/testweb names="" name
+  shift
+  [ $# -gt 0 ] || set -- shop.test '*.shop.test'
+  for name in "$@"; do names+="${names:+,}DNS:$name"; done
+  [ -x "$testweb" ] || build_presets --target testweb host
+  mkdir -p "$folder/pages"
+  ip addr add 192.0.2.80/32 dev lo
+  ip addr add 192.0.2.81/32 dev lo
+  printf '%s\n' '[req]' 'distinguished_name = name' 'prompt = no' '[name]' 'CN = Veltrim test' \
+    '[authority]' 'basicConstraints = critical, CA:true' 'keyUsage = critical, keyCertSign' \
+    '[server]' "subjectAltName = $names" 'extendedKeyUsage = serverAuth' >"$folder/openssl.cnf"
+  # NAME.crt, NAME.key, and both in NAME.pem for the server.
+  certificate() {
+    openssl req -config "$folder/openssl.cnf" -x509 -days 2 -newkey rsa:2048 -noenc \
+      -keyout "$folder/$1.key" -out "$folder/$1.crt" "${@:2}" 2>/dev/null
+    cat "$folder/$1.crt" "$folder/$1.key" >"$folder/$1.pem"
+  }
+  certificate authority -extensions authority
+  certificate server -extensions server -CA "$folder/authority.crt" -CAkey "$folder/authority.key"
+  certificate untrusted -extensions server
+  cat /etc/ssl/certs/ca-certificates.crt "$folder/authority.crt" >"$folder/ca-certificates.crt"
+  mount --bind "$folder/ca-certificates.crt" /etc/ssl/certs/ca-certificates.crt
+  # It ends when this script does.
+  "$testweb" "$folder/pages" $$ 192.0.2.80:80 "192.0.2.80:443:$folder/server.pem" \
+    "192.0.2.81:443:$folder/untrusted.pem" 2>"$folder/testweb.log"
+  VELTRIM_WEB_PAGES=$(winpath "$folder/pages")
+  VELTRIM_WEB_LOG=$(winpath "$folder/testweb.log")
+  export VELTRIM_WEB_PAGES VELTRIM_WEB_LOG
+}
+
 # Runs a Windows program under Wine on an Xvfb display of its own.
 on_display() {
   xvfb-run -a -s "-screen 0 1280x1024x24" "$root/scripts/wine-exec" "$@"

@@ -144,6 +144,34 @@ class GivenResolver final : public platform::NameResolver {
   const std::uint64_t& clock_;
 };
 
+// A page that needs nothing from elsewhere.
+const platform::FetchAnswer kPlainPage{
+    platform::FetchOutcome::Response, 0, 200, "", "text/html; charset=utf-8", "<p>The page</p>"};
+
+// The web as a case sets it: each address answers its page at once, a plain one unless the case
+// gives another.
+class GivenWeb final : public platform::WebReader {
+ public:
+  explicit GivenWeb(Log& log) : log_(log) {}
+  std::unique_ptr<platform::WebFetch> StartFetch(const std::string& url, std::size_t maxBodyBytes,
+                                                 std::uint64_t) override {
+    log_.push_back("fetch " + url);
+    platform::FetchAnswer answer = pages.count(url) != 0 ? pages[url] : kPlainPage;
+    answer.body.resize(std::min(answer.body.size(), maxBodyBytes));
+    return std::make_unique<Fetched>(answer);
+  }
+  std::map<std::string, platform::FetchAnswer> pages;
+
+ private:
+  struct Fetched final : platform::WebFetch {
+    explicit Fetched(platform::FetchAnswer answer) : answer(std::move(answer)) {}
+    std::optional<platform::FetchAnswer> Answer() override { return answer; }
+    bool StillOut() override { return false; }
+    platform::FetchAnswer answer;
+  };
+  Log& log_;
+};
+
 // The machine a case runs on, changed by the case before the fix, and the main window's part
 // in it: the window's steps go into the same log as the desktop's.
 struct Machine final : FixView {
@@ -170,6 +198,7 @@ struct Machine final : FixView {
   GivenSettings settings;
   RecordingDesktop desktop{log, clock};
   GivenResolver resolver{log, clock};
+  GivenWeb web{log};
   std::string typed;
   std::uint64_t cancelAt = UINT64_MAX;
   std::uint64_t closeAt = UINT64_MAX;
@@ -192,7 +221,6 @@ Log Waited(const std::vector<std::string>& names, std::initializer_list<std::str
   Log log = {"progress Waiting for DNS", "ask network " + names.front()};
   for (const std::string& name : names) log.push_back("look up " + name + " at 0");
   log.insert(log.end(), later.begin(), later.end());
-  log.push_back("progress Completed");
   return log;
 }
 
@@ -201,8 +229,14 @@ const std::vector<std::string> kPageNames = {"www.example.com", "example.com"};
 const std::vector<std::string> kDomainNames = {"example.com", "www.example.com"};
 const Log kUpToTheBrowser = Steps({kUpToTheHostFiles, Waited(kPageNames)});
 
+// Opened without reading it first: the wait was cut short.
+Log Unchecked(const std::string& url, const std::string& after = "") {
+  return {"progress Completed", "open " + url + " | maximized" + after};
+}
+
+// The page read, needing nothing, then opened.
 Log Opened(const std::string& url, const std::string& after = "") {
-  return {"open " + url + " | maximized" + after};
+  return Steps({{"progress Checking the page", "fetch " + url}, Unchecked(url, after)});
 }
 
 const std::string kYes = "The correction will remain within the system.";
@@ -256,7 +290,8 @@ TEST_P(WholeFix, StepsAndFiles) {
   hostfix::HostFileHandler hosts(machine.files, lock);
   hostfix::HostFileHandler lmHosts(machine.files, lock);
 
-  RunFix(machine, {machine.settings, machine.desktop, machine.resolver}, hosts, lmHosts);
+  RunFix(machine, {machine.settings, machine.desktop, machine.resolver, machine.web, machine.files},
+         hosts, lmHosts);
 
   EXPECT_EQ(machine.log, c.log);
   EXPECT_EQ(machine.files.files, c.files);
@@ -286,7 +321,7 @@ INSTANTIATE_TEST_SUITE_P(
         FixCase{"NothingToRepair", [](Machine&) {}, "www.example.net/",
                 Steps({kUpToTheHostFiles,
                        {"progress Checking DNS", "ask network www.example.net",
-                        "look up www.example.net at 0", "progress Completed"},
+                        "look up www.example.net at 0"},
                        Opened("http://www.example.net/"), Ending(kYes)}),
                 kUntouched},
         // The resolver still answers with a repaired line's address (lmhosts' here, the hosts
@@ -447,7 +482,7 @@ INSTANTIATE_TEST_SUITE_P(
                 },
                 kPage,
                 Steps({kUpToTheHostFiles, Waited(kPageNames),
-                       Opened(kPage, " after 300000 ms"), Ending(kNotYetRead)}),
+                       Unchecked(kPage, " after 300000 ms"), Ending(kNotYetRead)}),
                 kRepaired},
         FixCase{"CancelThenNo",
                 [](Machine& m) {
@@ -457,7 +492,7 @@ INSTANTIATE_TEST_SUITE_P(
                 },
                 kPage,
                 Steps({kUpToTheHostFiles, Waited(kPageNames, {"ask network example.com", "look up example.com at 250"}),
-                       Opened(kPage, " after 300 ms"), Ending(kNotYetRead)}),
+                       Unchecked(kPage, " after 300 ms"), Ending(kNotYetRead)}),
                 kRepaired},
         // Every name confirmed, only the network's own answer outstanding: No rules the host
         // files out.
@@ -468,8 +503,10 @@ INSTANTIATE_TEST_SUITE_P(
                   m.desktop.answer = MessageAnswer::No;
                 },
                 kPage,
-                Steps({kUpToTheHostFiles, Waited(kPageNames), Opened(kPage, " after 300 ms"),
-                       Ending("The problem is not DNS related.")}),
+                Steps({kUpToTheHostFiles, Waited(kPageNames), Unchecked(kPage, " after 300 ms"),
+                       Ending("Veltrim could not read the page to see which other hosts it needs: "
+                              "you pressed Cancel before Veltrim had read it. So it cannot tell "
+                              "whether a line of the host files keeps the page from loading.")}),
                 kRepaired},
         // Closing means stop: no page, no question, the files staying repaired.
         FixCase{"ClosedDuringTheWait",
@@ -497,7 +534,8 @@ INSTANTIATE_TEST_SUITE_P(
                 },
                 kCyrillicAddress,
                 Steps({kUpToTheHostFiles, Waited({"xn--e1afmkfd.com"}),
-                       {"open http://xn--e1afmkfd.com/ | maximized | declined", "sleep 1000",
+                       {"progress Checking the page", "fetch http://xn--e1afmkfd.com/",
+                        "progress Completed","open http://xn--e1afmkfd.com/ | maximized | declined", "sleep 1000",
                         "open http://xn--e1afmkfd.com/ | maximized | declined", "sleep 1000",
                         "open http://xn--e1afmkfd.com/ | maximized | declined",
                         "message Veltrim could not open the page for you: the Windows desktop did "

@@ -172,6 +172,38 @@ std::optional<PageAddress> ReadAddress(std::string_view typed) {
   return page;
 }
 
+std::optional<std::string> RedirectTarget(std::string_view from, std::string_view location) {
+  location = Trimmed(location);
+  for (const char c : location) {
+    if (static_cast<unsigned char>(c) <= ' ') return std::nullopt;
+  }
+  const std::size_t scheme = SchemeLength(location);
+  if (scheme > 0) {
+    const std::string_view name = location.substr(0, location.find(':'));
+    if (!EqualIgnoringCase(name, "http") && !EqualIgnoringCase(name, "https")) return std::nullopt;
+    return std::string(location);
+  }
+  const std::size_t hostStart = from.find("://") + 3;
+  const std::size_t pathStart = std::min(from.find('/', hostStart), from.size());
+  const auto slash = [](char c) { return c == '/' || c == '\\'; };
+  if (location.size() >= 2 && slash(location[0]) && slash(location[1])) {
+    return std::string(from.substr(0, hostStart - 2)) + std::string(location);
+  }
+  if (!location.empty() && slash(location[0])) {
+    return std::string(from.substr(0, pathStart)) + std::string(location);
+  }
+  // Beside the current path: "b" from "/a/x" is "/a/b"; a query or fragment keeps the path.
+  std::string_view path = from.substr(pathStart);
+  path = path.substr(0, path.find_first_of("?#"));
+  if (!location.empty() && (location[0] == '?' || location[0] == '#')) {
+    return std::string(from.substr(0, pathStart)) + std::string(path) + std::string(location);
+  }
+  const std::size_t lastSlash = path.rfind('/');
+  const std::string_view folder =
+      lastSlash == std::string_view::npos ? "/" : path.substr(0, lastSlash + 1);
+  return std::string(from.substr(0, pathStart)) + std::string(folder) + std::string(location);
+}
+
 std::string ExtractDomain(std::string& Address) {
   const std::optional<PageAddress> page = ReadAddress(Address);
   Address = page ? page->Domain : std::string();

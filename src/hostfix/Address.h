@@ -41,6 +41,12 @@ std::optional<PageAddress> ReadAddress(std::string_view typed);
 // separated by dots, 253 characters at most, no trailing dot.
 bool IsDnsName(std::string_view name);
 
+// Where a redirect from `from` (a PageAddress's url) with the Location header `location` sends
+// the browser, as a text for ReadAddress, which checks it as it checks a typed address: an
+// absolute http or https address, one without a scheme ("//host/x"), or a path on the same
+// site. Nothing for another scheme, or a Location with a blank or control character.
+std::optional<std::string> RedirectTarget(std::string_view from, std::string_view location);
+
 // Reduces a typed address to the host name that the host files are searched for: the Domain
 // that ReadAddress gives, or the empty text where it gives nothing. `Address` is reduced in
 // place and also returned.

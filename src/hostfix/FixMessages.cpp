@@ -66,6 +66,38 @@ std::string NotAnsweredAnew(const std::vector<std::string>& names) {
       "reload the page in a few minutes.");
 }
 
+std::string UnblockTheHostsTooQuestion(const std::vector<BlockedHost>& blocked) {
+  constexpr std::size_t kMostNamed = 8;
+  std::string text = "The page needs hosts that lines of the host files block:\r\n";
+  for (std::size_t i = 0; i < blocked.size() && i < kMostNamed; ++i) {
+    text += "\r\n" + blocked[i].host + ": line " + std::to_string(blocked[i].line) + " of " +
+            blocked[i].file;
+  }
+  if (blocked.size() > kMostNamed) {
+    text += "\r\nand " + std::to_string(blocked.size() - kMostNamed) + " more";
+  }
+  return text +
+         "\r\n\r\nUnblocking a host unblocks it for every program on this computer, not only "
+         "for this page. Unblock them too?";
+}
+
+std::string StillBlocked(const std::vector<BlockedHost>& blocked) {
+  std::vector<std::string> hosts;
+  hosts.reserve(blocked.size());
+  for (const BlockedHost& each : blocked) hosts.push_back(each.host);
+  return WithReactivate(
+      "The page needs hosts that the host files still block, as you chose: " + Listed(hosts) +
+      ". To unblock them, run Veltrim again and answer Yes when it asks, or "
+      "put a # in front of their lines in the host files.");
+}
+
+std::string PageNotRead(const std::string& why) {
+  return WithReactivate(
+      "Veltrim could not read the page to see which other hosts it needs: " + why +
+      ". So it cannot tell whether a line of the host files keeps the page from "
+      "loading.");
+}
+
 std::string ClosedBeforeWindowsRead() {
   return WithReactivate(
       "The host files have been repaired. Windows had not yet read them: the page may load "

@@ -2,6 +2,7 @@
 // and why a host file was not repaired. Texts are UTF-8, line breaks CR LF.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <exception>
 #include <string>
@@ -24,6 +25,21 @@ std::string NotYetRead();
 // No, after the page's own names were answered anew but `names`, other repaired ones, were not
 // when the page opened.
 std::string NotAnsweredAnew(const std::vector<std::string>& names);
+// A host that a page needs, and the line of a host file that blocks it.
+struct BlockedHost {
+  std::string host;
+  std::string file;
+  std::size_t line = 0;  // from 1
+};
+
+// Asks whether to unblock `blocked`, the hosts that the page needs and lines of the host files
+// block: Yes or No.
+std::string UnblockTheHostsTooQuestion(const std::vector<BlockedHost>& blocked);
+// No, after the user chose to keep `blocked` blocked.
+std::string StillBlocked(const std::vector<BlockedHost>& blocked);
+// No, where the page could not be read to see which hosts it needs: `why`, as a clause.
+std::string PageNotRead(const std::string& why);
+
 // The window closed while the resolver had not yet taken in the repair.
 std::string ClosedBeforeWindowsRead();
 // The network's own name server answers `address` for `host`, as a blocking list does;

@@ -77,8 +77,17 @@ bool HostFileHandler::IsPresent() const {
 }
 
 void HostFileHandler::ProcessFile(const std::string& FilePath, const std::string& Domain) {
+  Repair(FilePath, NameRule(Domain));
+}
+
+void HostFileHandler::UnblockHosts(const std::string& FilePath,
+                                   const std::vector<std::string>& hosts) {
+  Repair(FilePath, NameRule::Exactly(hosts));
+}
+
+void HostFileHandler::Repair(const std::string& FilePath, NameRule rule) {
   FilePath_ = FilePath;
-  Domain_ = Domain;
+  rule_ = std::move(rule);
   rewritten_ = false;
   repairedNames_.clear();
   // What the last repair read is needed for its undo alone, which this call ends either way.
@@ -100,7 +109,7 @@ void HostFileHandler::ProcessFile(const std::string& FilePath, const std::string
     if (IsUtf16(contents)) return;
     // A file with nothing to repair is left as it is: rewriting a long list would only make the
     // system's resolver read it all again.
-    std::vector<RepairedName> names = NamesRepaired(contents, Domain_);
+    std::vector<RepairedName> names = NamesRepaired(contents, rule_);
     if (names.empty()) return;
     LineBuffer_ = std::move(contents);
 
@@ -141,12 +150,12 @@ bool HostFileHandler::WritePass(bool mark, std::optional<std::string_view> expec
     out.Put(text.substr(0, Utf8MarkLength(text)));
     for (text.remove_prefix(Utf8MarkLength(text)); !text.empty();) {
       const std::string_view line = TakeLine(text);
-      const Naming naming = mark ? NamesHost(line, Domain_) : Naming::None;
+      const Naming naming = mark ? NamesHost(line, rule_) : Naming::None;
       if (naming != Naming::None) out.Put("#");
       out.PutLine(line);
       if (naming == Naming::Some) {
         std::string others;
-        AppendOtherNames(line, Domain_, others);
+        AppendOtherNames(line, rule_, others);
         out.PutLine(others);
       }
     }

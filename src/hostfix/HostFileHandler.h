@@ -47,6 +47,9 @@ class HostFileHandler {
   // names the host is not touched. Throws, leaving the file unchanged, when it cannot be
   // repaired.
   void ProcessFile(const std::string& FilePath, const std::string& Domain);
+  // The same for exactly `hosts` (ASCII, lower case), hosts that a page needs: lines that name
+  // one of them, and only those names, not the names under them.
+  void UnblockHosts(const std::string& FilePath, const std::vector<std::string>& hosts);
   // The names of the lines commented out by the last ProcessFile, with the addresses those
   // lines gave them: none when it rewrote nothing.
   const std::vector<RepairedName>& RepairedNames() const { return repairedNames_; }
@@ -57,7 +60,8 @@ class HostFileHandler {
   // Two Veltrims at once would each replace the file with their own repair of what they read,
   // and one repair would be lost; so each holds this from its read to its rename.
   std::unique_ptr<platform::HeldFile> Lock();
-  // Writes the lines, each followed by CR LF, repairing those that name `Domain` when `mark`
+  void Repair(const std::string& FilePath, NameRule rule);
+  // Writes the lines, each followed by CR LF, repairing those that the rule takes when `mark`
   // is set; the file is replaced in one step. False, with nothing written, when the file no
   // longer holds `expected`.
   bool WritePass(bool mark, std::optional<std::string_view> expected);
@@ -69,7 +73,8 @@ class HostFileHandler {
   // step through it line by line, and nothing of it is copied a line at a time.
   std::string LineBuffer_;
   std::string FilePath_;
-  std::string Domain_;
+  // The host of the last ProcessFile, or the hosts of the last UnblockHosts.
+  NameRule rule_{std::string_view()};
   // Whether the last ProcessFile rewrote the file, and so what RestoreFile may undo.
   bool rewritten_ = false;
   std::vector<RepairedName> repairedNames_;

@@ -41,13 +41,13 @@ void ForEachField(std::string_view line, Each each) {
   }
 }
 
-// As ForEachField, and whether the name is the host or under it.
+// As ForEachField, and whether the rule takes the name.
 template <typename Each>
-void ForEachName(std::string_view line, std::string_view host, Each each) {
-  // A name of a dot alone would otherwise be taken for it.
-  if (host.empty()) return;
+void ForEachName(std::string_view line, const NameRule& rule, Each each) {
+  // A name of a dot alone would otherwise be taken for an empty host.
+  if (rule.TakesNothing()) return;
   ForEachField(line, [&](std::size_t blanks, std::size_t start, std::size_t end) {
-    each(blanks, start, end, NameIsOrIsUnder(line.substr(start, end - start), host));
+    each(blanks, start, end, rule.Takes(line.substr(start, end - start)));
   });
 }
 
@@ -77,10 +77,24 @@ void ForEachNameOf(std::string_view line, const std::function<void(std::string_v
   });
 }
 
-Naming NamesHost(std::string_view line, std::string_view host) {
+NameRule NameRule::Exactly(const std::vector<std::string>& names) {
+  NameRule rule{std::string_view()};
+  rule.names_.insert(names.begin(), names.end());
+  return rule;
+}
+
+bool NameRule::Takes(std::string_view name) const {
+  if (!host_.empty()) return NameIsOrIsUnder(name, host_);
+  if (!name.empty() && name.back() == '.') name.remove_suffix(1);
+  std::string lower(name);
+  for (char& c : lower) c = AsciiLower(c);
+  return names_.count(lower) != 0;
+}
+
+Naming NamesHost(std::string_view line, const NameRule& rule) {
   bool some = false;
   bool all = true;
-  ForEachName(line, host, [&](std::size_t, std::size_t, std::size_t, bool named) {
+  ForEachName(line, rule, [&](std::size_t, std::size_t, std::size_t, bool named) {
     some = some || named;
     all = all && named;
   });
@@ -106,16 +120,16 @@ void AddRepaired(std::vector<RepairedName>& names, const std::vector<RepairedNam
   }
 }
 
-std::vector<RepairedName> NamesRepaired(std::string_view text, std::string_view host) {
+std::vector<RepairedName> NamesRepaired(std::string_view text, const NameRule& rule) {
   // Every name as each line gives it, then each once.
   std::vector<RepairedName> found;
   for (text.remove_prefix(Utf8MarkLength(text)); !text.empty();) {
     const std::string_view line = TakeLine(text);
-    if (NamesHost(line, host) == Naming::None) continue;
+    if (NamesHost(line, rule) == Naming::None) continue;
     const std::size_t first = line.find_first_not_of(kFieldSeparators);
     const std::optional<platform::IpAddress> address = platform::ParseIpAddress(
         std::string(line.substr(first, line.find_first_of(kFieldSeparators, first) - first)));
-    ForEachName(line, host, [&](std::size_t, std::size_t start, std::size_t end, bool named) {
+    ForEachName(line, rule, [&](std::size_t, std::size_t start, std::size_t end, bool named) {
       if (!named) return;
       RepairedName repaired;
       for (std::size_t i = start; i < end; ++i) repaired.name += AsciiLower(line[i]);
@@ -129,9 +143,9 @@ std::vector<RepairedName> NamesRepaired(std::string_view text, std::string_view 
   return names;
 }
 
-void AppendOtherNames(std::string_view line, std::string_view host, std::string& out) {
+void AppendOtherNames(std::string_view line, const NameRule& rule, std::string& out) {
   std::size_t kept = 0;
-  ForEachName(line, host, [&](std::size_t blanks, std::size_t, std::size_t end, bool named) {
+  ForEachName(line, rule, [&](std::size_t blanks, std::size_t, std::size_t end, bool named) {
     if (!named) return;
     out.append(line, kept, blanks - kept);
     kept = end;

@@ -5,6 +5,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
 #include "IpAddress.h"
@@ -32,12 +33,31 @@ void ForEachNameOf(std::string_view line, const std::function<void(std::string_v
 
 enum class Naming { None, Some, All };
 
+// Which names of a line a repair takes: a host and every name under it ("sub.example.com" for
+// example.com), as the page's own names are repaired; or exactly some names and none under
+// them, the hosts that a page needs. Compared ignoring letter case and a trailing dot.
+class NameRule {
+ public:
+  // The host (ASCII) and the names under it; under a host of one label (a top-level name,
+  // "localhost") only the host itself. An empty host takes nothing.
+  NameRule(std::string_view host) : host_(host) {}    // NOLINT: a host is the usual rule
+  NameRule(const std::string& host) : host_(host) {}  // NOLINT
+  // Exactly `names` (ASCII, lower case, without a trailing dot).
+  static NameRule Exactly(const std::vector<std::string>& names);
+  bool Takes(std::string_view name) const;
+  bool TakesNothing() const { return host_.empty() && names_.empty(); }
+
+ private:
+  std::string host_;
+  std::unordered_set<std::string> names_;
+};
+
 // How many of the names of a line of a hosts or lmhosts file are `host` (ASCII) or a name
 // under it ("sub.example.com" for example.com): the names are the fields after the address and
 // before any "#" comment, compared ignoring letter case and a trailing dot. Under a host of one
 // label (a top-level name, "localhost") only the host itself counts. A comment line names
 // nothing.
-Naming NamesHost(std::string_view line, std::string_view host);
+Naming NamesHost(std::string_view line, const NameRule& rule);
 
 // A name that lines of host files gave addresses to, which the resolver may still answer with.
 struct RepairedName {
@@ -57,10 +77,10 @@ void AddRepaired(std::vector<RepairedName>& names, const std::vector<RepairedNam
 
 // The names that NamesHost counts on the lines of `text`, in the order of the lines, with the
 // addresses (first fields) that those lines gave them: none when no line names `host`.
-std::vector<RepairedName> NamesRepaired(std::string_view text, std::string_view host);
+std::vector<RepairedName> NamesRepaired(std::string_view text, const NameRule& rule);
 
 // Appends the line without the names that NamesHost counts, each with the blanks before it:
 // the same address, the other names and the comment, byte for byte.
-void AppendOtherNames(std::string_view line, std::string_view host, std::string& out);
+void AppendOtherNames(std::string_view line, const NameRule& rule, std::string& out);
 
 }  // namespace veltrim::hostfix

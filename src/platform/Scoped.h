@@ -167,6 +167,26 @@ class ScopedDnsRecords {
 };
 #endif
 
+#ifdef __WINE_WINHTTP_H  // only where winhttp.h is included, after windows.h
+// A handle of WinHTTP, closed through the WinHttpCloseHandle of the winhttp.dll that gave it,
+// which the program finds at run time rather than importing.
+class ScopedWinHttp {
+ public:
+  using Close = BOOL(WINAPI*)(HINTERNET);
+  ScopedWinHttp(Close close, HINTERNET handle) noexcept : close_(close), handle_(handle) {}
+  ScopedWinHttp(const ScopedWinHttp&) = delete;
+  ScopedWinHttp& operator=(const ScopedWinHttp&) = delete;
+  ~ScopedWinHttp() {
+    if (handle_ != nullptr) close_(handle_);
+  }
+  HINTERNET Get() const noexcept { return handle_; }
+
+ private:
+  Close close_;
+  HINTERNET handle_;
+};
+#endif
+
 // Memory of LocalAlloc, which many system functions hand out; LocalFree answers null on success.
 template <typename Pointer>
 struct LocalMemoryTraits {

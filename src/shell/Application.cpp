@@ -16,6 +16,7 @@
 #include "Win32Error.h"
 #include "Win32Resolver.h"
 #include "Win32SystemSettings.h"
+#include "Win32WebReader.h"
 
 namespace veltrim::shell {
 
@@ -48,11 +49,12 @@ int Main() {
   platform::Win32Desktop desktop;
   platform::Win32SystemSettings settings;
   platform::Win32Resolver resolver;
+  platform::Win32WebReader web;
   const std::string lock = hostfix::RepairLockPath(hostfix::GetSystemFolder(settings));
   hostfix::HostFileHandler HostsHandler(files, lock);
   hostfix::HostFileHandler LmHostsHandler(files, lock);
   OpenWindows windows;
-  Fix fix({settings, desktop, resolver}, HostsHandler, LmHostsHandler);
+  Fix fix({settings, desktop, resolver, web, files}, HostsHandler, LmHostsHandler);
   MainForm main(windows, desktop, fix);
   DisclaimerForm disclaimer(windows, desktop, main);
 

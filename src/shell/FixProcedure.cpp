@@ -9,6 +9,7 @@
 #include "Address.h"
 #include "AsciiText.h"
 #include "FixMessages.h"
+#include "PageCheck.h"
 #include "ResolverWait.h"
 #include "SystemFolder.h"
 
@@ -84,6 +85,63 @@ void Repair(FixView& view, const FixSystem& system, hostfix::HostFileHandler& Ho
     }
     return;
   }
+
+  // What the page needs beside its own name, read from the page once its own names answer
+  // anew; Cancel, before or meanwhile, opens the page as it is.
+  std::string unread = "you pressed Cancel before Veltrim had read it";
+  std::vector<hostfix::BlockedHost> declined;
+  bool unblockedRead = true;
+  std::string from = waited.cancelled || !waited.pageConfirmed ? "" : page.url;
+  for (int round = 1; !from.empty(); ++round) {
+    view.SetProgressItem("Checking the page");
+    const PageReading reading =
+        ReadPage(view, system, from, {folder + "\\hosts", folder + "\\lmhosts"});
+    from.clear();
+    if (reading.paused == Paused::Closed) {
+      if (!repaired.empty())
+        desktop.ShowMessage(hostfix::OpenItYourself(page.asTyped), MessageButtons::Ok);
+      return;
+    }
+    if (reading.paused == Paused::Cancelled) break;
+    if (reading.blockingAddress) {
+      desktop.ShowMessage(
+          hostfix::BlockedByTheNetwork(reading.networkBlocks,
+                                       platform::IpAddressText(*reading.blockingAddress), names),
+          MessageButtons::Ok);
+      return;
+    }
+    unread = reading.unreadable;
+    if (reading.blocked.empty()) break;
+    if (desktop.ShowMessage(hostfix::UnblockTheHostsTooQuestion(reading.blocked),
+                            MessageButtons::YesNo) != MessageAnswer::Yes) {
+      declined = reading.blocked;
+      break;
+    }
+    // Repaired as the page's own names are, and waited for as they are.
+    std::vector<std::string> hosts;
+    for (const hostfix::BlockedHost& each : reading.blocked) hosts.push_back(each.host);
+    view.SetProgressItem("Clearing Hosts");
+    HostsHandler.UnblockHosts(folder + "\\hosts", hosts);
+    LmHostsHandler.UnblockHosts(folder + "\\lmhosts", hosts);
+    std::vector<hostfix::RepairedName> unblocked = HostsHandler.RepairedNames();
+    hostfix::AddRepaired(unblocked, LmHostsHandler.RepairedNames());
+    const WaitResult again = WaitForUnblocked(view, desktop, system.resolver, unblocked);
+    if (again.closed) {
+      desktop.ShowMessage(again.pageConfirmed ? hostfix::OpenItYourself(page.asTyped)
+                                              : hostfix::ClosedBeforeWindowsRead(),
+                          MessageButtons::Ok);
+      return;
+    }
+    unblockedRead = again.pageConfirmed;
+    // Where a redirect's host was unblocked, the reading goes on from it, once more at most.
+    if (!reading.stoppedAt.empty() && again.pageConfirmed && !again.cancelled) {
+      if (round == 1) {
+        from = reading.stoppedAt;
+      } else {
+        unread = "it sends the browser on through more blocked hosts than Veltrim follows";
+      }
+    }
+  }
   view.SetProgressItem("Completed");
 
   OpenPage(desktop, page);
@@ -93,8 +151,11 @@ void Repair(FixView& view, const FixSystem& system, hostfix::HostFileHandler& Ho
   if (desktop.ShowMessage(hostfix::kDidThePageLoad, MessageButtons::YesNo) == MessageAnswer::Yes) {
     desktop.ShowMessage(hostfix::CorrectionRemains(), MessageButtons::Ok);
   } else {
-    // Only a resolver seen to answer without the repaired lines rules the host files out.
-    desktop.ShowMessage(!waited.pageConfirmed        ? hostfix::NotYetRead()
+    // "Not DNS related" only where the resolver was seen to answer without the repaired lines
+    // and the page was read, needing no host that a line still blocks.
+    desktop.ShowMessage(!waited.pageConfirmed || !unblockedRead ? hostfix::NotYetRead()
+                        : !declined.empty()                     ? hostfix::StillBlocked(declined)
+                        : !unread.empty()                       ? hostfix::PageNotRead(unread)
                         : !waited.unanswered.empty() ? hostfix::NotAnsweredAnew(waited.unanswered)
                                                      : hostfix::NotDnsRelated(),
                         MessageButtons::Ok);

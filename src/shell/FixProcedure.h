@@ -2,10 +2,12 @@
 #pragma once
 
 #include "Desktop.h"
+#include "FileSystem.h"
 #include "FixView.h"
 #include "HostFileHandler.h"
 #include "NameResolver.h"
 #include "SystemSettings.h"
+#include "WebReader.h"
 
 namespace veltrim::shell {
 
@@ -16,6 +18,9 @@ struct FixSystem {
   platform::SystemSettings& settings;
   platform::Desktop& desktop;
   platform::NameResolver& resolver;
+  platform::WebReader& web;
+  // The host files, read again to match the hosts that the page needs.
+  platform::FileSystem& files;
 };
 
 // Runs the whole fix. A failure is reported in one message box and, like a fix that runs to

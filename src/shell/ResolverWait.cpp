@@ -185,24 +185,20 @@ WaitResult Result(const std::vector<Watch>& watched, bool waiting, bool closed) 
   return result;
 }
 
-}  // namespace
-
-WaitResult WaitForResolver(FixView& view, platform::Desktop& desktop,
-                           platform::NameResolver& resolver, const hostfix::PageAddress& page,
-                           const std::vector<hostfix::RepairedName>& repaired) {
-  const bool waiting = !repaired.empty();
-  std::vector<Watch> watched = Watched(page, repaired);
+// Waits until no name holds the page. For the page (`forThePage`), its host is asked of the
+// network's own name server too, for a block or a name that does not exist.
+WaitResult Wait(FixView& view, platform::Desktop& desktop, platform::NameResolver& resolver,
+                std::vector<Watch> watched, bool waiting, bool forThePage) {
   Watch& host = watched.front();
-  view.SetProgressItem(waiting ? "Waiting for DNS" : "Checking DNS");
   const std::uint64_t start = desktop.Milliseconds();
-  host.queries.Start(resolver.StartNetworkQuery(host.name), start);
+  if (forThePage) host.queries.Start(resolver.StartNetworkQuery(host.name), start);
   std::optional<std::uint64_t> firstNewAnswer;
   unsigned shown = 0;
   for (;;) {
     const std::uint64_t now = desktop.Milliseconds();
     for (Watch& watch : watched) {
       const std::optional<LookUpAnswer> network = watch.TakeNetworkAnswer();
-      if (&watch == &host && network) {
+      if (forThePage && &watch == &host && network) {
         if (const std::optional<IpAddress> blocking = Blocking(*network)) {
           WaitResult result;
           result.blocking = blocking;
@@ -217,7 +213,7 @@ WaitResult WaitForResolver(FixView& view, platform::Desktop& desktop,
       }
       if (watch.confirmed && !firstNewAnswer) firstNewAnswer = now;
     }
-    if (host.unknown) {
+    if (forThePage && host.unknown) {
       WaitResult result = Result(watched, waiting, false);
       result.unknown = true;
       return result;
@@ -230,7 +226,7 @@ WaitResult WaitForResolver(FixView& view, platform::Desktop& desktop,
     });
     // The page's host is looked at by the network's own name server before the page opens,
     // and by the resolver too, when nothing was repaired, to tell a name that does not exist.
-    if (!held && host.networkSaid && (waiting || host.resolverSaid)) {
+    if (!held && (!forThePage || (host.networkSaid && (waiting || host.resolverSaid)))) {
       return Result(watched, waiting, false);
     }
     if (now - start >= kResolverWaitMs) return Result(watched, waiting, false);
@@ -239,8 +235,39 @@ WaitResult WaitForResolver(FixView& view, platform::Desktop& desktop,
       view.ShowWaited(shown);
     }
     const Paused paused = view.Pause(kLookUpPollMs);
-    if (paused != Paused::Through) return Result(watched, waiting, paused == Paused::Closed);
+    if (paused != Paused::Through) {
+      WaitResult result = Result(watched, waiting, paused == Paused::Closed);
+      result.cancelled = paused == Paused::Cancelled;
+      return result;
+    }
   }
+}
+
+}  // namespace
+
+WaitResult WaitForResolver(FixView& view, platform::Desktop& desktop,
+                           platform::NameResolver& resolver, const hostfix::PageAddress& page,
+                           const std::vector<hostfix::RepairedName>& repaired) {
+  const bool waiting = !repaired.empty();
+  view.SetProgressItem(waiting ? "Waiting for DNS" : "Checking DNS");
+  return Wait(view, desktop, resolver, Watched(page, repaired), waiting, true);
+}
+
+WaitResult WaitForUnblocked(FixView& view, platform::Desktop& desktop,
+                            platform::NameResolver& resolver,
+                            const std::vector<hostfix::RepairedName>& repaired) {
+  std::vector<Watch> watched;
+  for (const hostfix::RepairedName& entry : repaired) {
+    if (watched.size() == kMostNamesLookedUp) break;
+    if (!hostfix::IsDnsName(entry.name)) continue;
+    Watch& watch = watched.emplace_back();
+    watch.name = entry.name;
+    watch.old = entry.addresses;
+    watch.pageName = true;
+  }
+  if (watched.empty()) return {};
+  view.SetProgressItem("Waiting for DNS");
+  return Wait(view, desktop, resolver, std::move(watched), true, false);
 }
 
 }  // namespace veltrim::shell

@@ -47,6 +47,8 @@ struct WaitResult {
   std::optional<platform::IpAddress> blocking;
   // Neither the resolver nor the network's own name server knows the page's host.
   bool unknown = false;
+  // Cancel ended it: the user wants the page now.
+  bool cancelled = false;
 };
 
 // Waits for the resolver to take in the repair of `repaired` (none: nothing was rewritten, and
@@ -55,5 +57,11 @@ struct WaitResult {
 WaitResult WaitForResolver(FixView& view, platform::Desktop& desktop,
                            platform::NameResolver& resolver, const hostfix::PageAddress& page,
                            const std::vector<hostfix::RepairedName>& repaired);
+
+// Waits, as for the page's own names, for the resolver to take in the repair of `repaired`,
+// hosts that the page needs; each must be answered anew, eight at most.
+WaitResult WaitForUnblocked(FixView& view, platform::Desktop& desktop,
+                            platform::NameResolver& resolver,
+                            const std::vector<hostfix::RepairedName>& repaired);
 
 }  // namespace veltrim::shell

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <iterator>
 #include <new>
 #include <optional>
@@ -16,6 +17,7 @@
 #include "Address.h"
 #include "StartedLog.h"
 #include "Scoped.h"
+#include "TempFolder.h"
 #include "Thrown.h"
 #include "UiDriver.h"
 #include "Win32Desktop.h"
@@ -24,6 +26,7 @@
 #include "Win32Error.h"
 #include "Win32NameLookUp.h"
 #include "Win32Text.h"
+#include "Win32WebReader.h"
 
 namespace veltrim::e2e {
 namespace {
@@ -146,6 +149,62 @@ TEST(Win32Desktop, ALookUpPastItsBoundOrThatFailsCannotAnswerNow) {
     ASSERT_TRUE(answer.has_value());
     EXPECT_EQ(answer->outcome, platform::LookUpOutcome::CannotAnswerNow);
   }
+}
+
+// One page read through the system's HTTP stack from the scenario's web servers (private_web):
+// the response as sent, a redirect left to the caller, the body cut at the bound; a certificate
+// of no authority the system trusts or for other names, a name that does not resolve, no answer
+// within the bound, and an address that is no http or https one, the last without a request.
+TEST(Win32Desktop, ReadsAPageThroughTheSystemsHttpStack) {
+  using platform::FetchOutcome;
+  struct Case {
+    std::string url;
+    FetchOutcome outcome;
+    unsigned status;
+    std::string body;
+    std::string location;
+    std::uint64_t boundMs;
+  };
+  const std::string page("<p>\0\xFF\r\n</p>", 12);
+  std::string big(300000, '\0');
+  for (std::size_t i = 0; i < big.size(); ++i) big[i] = static_cast<char>('a' + i % 26);
+  const auto ok = [](const std::string& body) {
+    return "HTTP/1.1 200 OK\r\nContent-Type: text/html; charset=utf-8\r\nContent-Length: " +
+           std::to_string(body.size()) + "\r\n\r\n" + body;
+  };
+  const std::string pages = std::getenv("VELTRIM_WEB_PAGES") + std::string("\\shop.test\\");
+  ASSERT_TRUE(::CreateDirectoryA(pages.c_str(), nullptr));
+  testing::WriteBytes(pages + "page", ok(page));
+  testing::WriteBytes(pages + "big", ok(big));
+  const std::string moved = "https://cdn.shop.test/a?b=1";
+  testing::WriteBytes(pages + "moved",
+                      "HTTP/1.1 302 Found\r\nLocation: " + moved + "\r\nContent-Length: 0\r\n\r\n");
+  testing::WriteBytes(std::getenv("VELTRIM_RESOLVER_ZONE"),
+                      "shop.test A 192.0.2.80\nother.test A 192.0.2.80\n"
+                      "untrusted.shop.test A 192.0.2.81\n");
+  const std::size_t bound = 100000;
+  for (const Case& c :
+       {Case{"http://shop.test/page", FetchOutcome::Response, 200, page, "", 10000},
+        Case{"https://shop.test/page#top", FetchOutcome::Response, 200, page, "", 10000},
+        Case{"http://shop.test/big", FetchOutcome::Response, 200, big.substr(0, bound), "", 10000},
+        Case{"http://shop.test/moved", FetchOutcome::Response, 302, "", moved, 10000},
+        Case{"https://untrusted.shop.test/page", FetchOutcome::CertificateError, 0, "", "", 10000},
+        Case{"https://other.test/page", FetchOutcome::CertificateError, 0, "", "", 10000},
+        Case{"http://missing.test/page", FetchOutcome::CannotConnect, 0, "", "", 10000},
+        Case{"https://shop.test/page", FetchOutcome::TimedOut, 0, "", "", 1},
+        Case{"ftp://shop.test/never", FetchOutcome::Failed, 0, "", "", 10000},
+        Case{"http://shop.test/never ever", FetchOutcome::Failed, 0, "", "", 10000}}) {
+    platform::Win32WebReader reader;
+    const std::unique_ptr<platform::WebFetch> fetch = reader.StartFetch(c.url, bound, c.boundMs);
+    std::optional<platform::FetchAnswer> answer;
+    while (!(answer = fetch->Answer())) ::Sleep(10);
+    EXPECT_EQ(answer->outcome, c.outcome) << c.url << ": error " << answer->error;
+    EXPECT_EQ(answer->status, c.status) << c.url;
+    EXPECT_EQ(answer->location, c.location) << c.url;
+    EXPECT_EQ(answer->contentType, c.status == 200 ? "text/html; charset=utf-8" : "") << c.url;
+    EXPECT_TRUE(answer->body == c.body) << c.url << ": " << answer->body.size() << " bytes";
+  }
+  EXPECT_EQ(testing::ReadBytes(std::getenv("VELTRIM_WEB_LOG")).find("never"), std::string::npos);
 }
 
 // A shell that takes a request and never answers, as a hung Explorer does, is given up once

@@ -45,8 +45,8 @@ scenario_prefix() {
   VELTRIM_SHOTS=$(winpath "$work")
   export VELTRIM_STARTED_LOG VELTRIM_SHOTS
   scenario_work=$work
-  # The prefix's wine server is waited for before the prefix goes: a folder made after it may
-  # be given the same inode, and Wine finds a prefix's server by the inode of its folder.
+  # The prefix goes only once its wine server and every process of it have gone, so that none
+  # is still at work in it, or on its display.
   trap 'end_prefix; rm -rf "$scenario_work/prefix"' EXIT
 }
 
@@ -58,11 +58,10 @@ end_prefix() {
 
 # Runs the calling script again in mount and network namespaces of its own, before anything
 # else, so that no look-up of what it runs can leave the loopback; where they cannot be made it
-# exits with 77, skipped. There it has a /tmp of its own too: the X displays' lock files and
-# sockets, and the sockets by which Wine finds a prefix's server, are all kept there, so that
-# another scenario (of this run, or of another checkout) can neither pick the same display in
-# the moment between looking for a free one and taking it, nor reach this scenario's wine
-# server through a prefix folder that was given a removed one's inode.
+# exits with 77, skipped. There it has a /tmp of its own too, which holds the X displays' lock
+# files and sockets and Wine's server sockets: xvfb-run picks a display that no lock file there
+# names and starts Xvfb on it after, so two scenarios at once, of this run or of another
+# checkout, could pick the same one. No other scenario sees its displays or its Wine.
 # Usage: isolate_from_network "$0" "$@"
 isolate_from_network() {
   if [ -n "${VELTRIM_IN_NAMESPACES:-}" ]; then

@@ -45,15 +45,29 @@ scenario_prefix() {
   VELTRIM_SHOTS=$(winpath "$work")
   export VELTRIM_STARTED_LOG VELTRIM_SHOTS
   scenario_work=$work
-  trap 'wineserver -k 2>/dev/null || true; rm -rf "$scenario_work/prefix"' EXIT
+  # The prefix goes only once its wine server and every process of it have gone, so that none
+  # is still at work in it, or on its display.
+  trap 'end_prefix; rm -rf "$scenario_work/prefix"' EXIT
+}
+
+# Ends every process of the prefix and waits until its wine server has gone.
+end_prefix() {
+  wineserver -k 2>/dev/null || true
+  wineserver -w
 }
 
 # Runs the calling script again in mount and network namespaces of its own, before anything
 # else, so that no look-up of what it runs can leave the loopback; where they cannot be made it
-# exits with 77, skipped. Not a process namespace: Xvfb there would see no process behind
-# another display's lock, and take that display over. Usage: isolate_from_network "$0" "$@"
+# exits with 77, skipped. There it has a /tmp of its own too, which holds the X displays' lock
+# files and sockets and Wine's server sockets: xvfb-run picks a display that no lock file there
+# names and starts Xvfb on it after, so two scenarios at once, of this run or of another
+# checkout, could pick the same one. No other scenario sees its displays or its Wine.
+# Usage: isolate_from_network "$0" "$@"
 isolate_from_network() {
-  [ -z "${VELTRIM_IN_NAMESPACES:-}" ] || return 0
+  if [ -n "${VELTRIM_IN_NAMESPACES:-}" ]; then
+    mount -t tmpfs -o mode=1777 none /tmp
+    return 0
+  fi
   unshare --mount --net true 2>/dev/null ||
     { echo "skipped: unshare cannot make mount and network namespaces here"; exit 77; }
   VELTRIM_IN_NAMESPACES=1 exec unshare --mount --net "$@"
@@ -125,9 +139,16 @@ private_web() {
   export VELTRIM_WEB_PAGES VELTRIM_WEB_LOG
 }
 
-# Runs a Windows program under Wine on an Xvfb display of its own.
+# Runs a Windows program under Wine on an Xvfb display of its own, made ready before the
+# program starts. The prefix's processes are ended while the display is still there, so that
+# "X connection ... broken" from one of them always means that the display went away while
+# they ran.
 on_display() {
-  xvfb-run -a -s "-screen 0 1280x1024x24" "$root/scripts/wine-exec" "$@"
+  # xvfb-run is a POSIX shell script, which passes on no function: end_prefix written out.
+  # shellcheck disable=SC2016
+  xvfb-run -a -s "-screen 0 1280x1024x24" bash -c \
+    'status=0; "$0" "$@" || status=$?; wineserver -k 2>/dev/null; wineserver -w; exit $status' \
+    "$root/scripts/wine-exec" "$@"
 }
 
 # Converts the pictures that a scenario left in FROM into PNGs in TO.

@@ -103,8 +103,22 @@ Program::Program(const std::wstring& program) {
   STARTUPINFOW startup = {};
   startup.cb = sizeof(startup);
   PROCESS_INFORMATION info = {};
-  if (!::CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        folder.c_str(), &startup, &info)) {
+  const auto start = [&] {
+    return ::CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
+                            nullptr, folder.c_str(), &startup, &info) != FALSE;
+  };
+  bool started = start();
+  // Wine answers ERROR_INTERNAL_ERROR when the new process ended inside Wine's own start-up,
+  // before it told the wine server that it had started: before any DLL was loaded or any
+  // instruction of the program ran, so never for a fault of the program. That is said, and the
+  // program started once more; a second such end, or any other error, fails.
+  if (!started && ::GetLastError() == ERROR_INTERNAL_ERROR) {
+    std::fprintf(stderr,
+                 "starting the program again: its process ended in Wine's start-up, "
+                 "before the program ran (error 1359)\n");
+    started = start();
+  }
+  if (!started) {
     throw std::runtime_error("cannot start the program: error " + std::to_string(::GetLastError()));
   }
   platform::ScopedHandle thread(info.hThread);

@@ -266,6 +266,32 @@ Log Blocked(const std::string& host, const std::string& files) {
 }
 const Log kRefused = {"message Invalid web address [OK]", "ask again"};
 const std::string kPage = "http://www.example.com/page";
+
+// A page that loads a script and an image from hosts that the hosts file blocks, and links to
+// a third that it blocks too.
+const platform::FetchAnswer kShopPage{
+    platform::FetchOutcome::Response,
+    0,
+    200,
+    "",
+    "text/html",
+    "<script src=\"https://cdn.shopcdn.test/a.js\"></script><a href=\"http://ads.test/\">Ad</a>"
+    "<!-- <img src=\"http://old.test/\"> --><IMG SRCSET=\"//img.test/i.png 2x\">"};
+const std::string kShopLines = "0.0.0.0 cdn.shopcdn.test ads.test\r\n0.0.0.0 img.test\r\n";
+const std::string kOffer =
+    "message The page needs hosts that lines of the host files block:\r\n\r\ncdn.shopcdn.test: "
+    "line 3 of " +
+    kHostsPath + "\r\nimg.test: line 4 of " + kHostsPath +
+    "\r\n\r\nUnblocking a host unblocks it for every program on this computer, not only for "
+    "this page. Unblock them too? [Yes No]";
+void ServeTheShop(Machine& m) {
+  m.files.files[kHostsPath] += kShopLines;
+  m.web.pages[kPage] = kShopPage;
+}
+// Redirected to `location`.
+platform::FetchAnswer Redirect(const std::string& location) {
+  return {platform::FetchOutcome::Response, 0, 302, location, "text/html", ""};
+}
 const LookUpAnswer kOld = Gives({"10.0.0.2"});
 
 struct FixCase {
@@ -586,6 +612,82 @@ INSTANTIATE_TEST_SUITE_P(
                 {"message Could not find the Windows system folder, so nothing was changed. [OK]",
                  "close"},
                 kUntouched},
+        // The page needs hosts that lines block: the user is asked, and on Yes exactly those
+        // names are commented out, a line's other name kept blocked, and waited for; the host
+        // that the page only links to, or names in a comment, stays blocked.
+        FixCase{"NeededHostsUnblockedOnYes", ServeTheShop, kPage,
+                Steps({kUpToTheBrowser,
+                       {"progress Checking the page", "fetch " + kPage, kOffer,
+                        "progress Clearing Hosts", "progress Waiting for DNS",
+                        "look up cdn.shopcdn.test at 0", "look up img.test at 0"},
+                       Unchecked(kPage), Ending(kYes)}),
+                Files{{kHostsPath, kRepaired.at(kHostsPath) +
+                                       "#0.0.0.0 cdn.shopcdn.test ads.test\r\n0.0.0.0 "
+                                       "ads.test\r\n#0.0.0.0 img.test\r\n"},
+                      {kLmHostsPath, kRepaired.at(kLmHostsPath)}}},
+        FixCase{"NeededHostsKeptBlockedOnNo",
+                [](Machine& m) {
+                  ServeTheShop(m);
+                  m.desktop.answer = MessageAnswer::No;
+                },
+                kPage,
+                Steps({kUpToTheBrowser, {"progress Checking the page", "fetch " + kPage, kOffer},
+                       Unchecked(kPage),
+                       Ending("The page needs hosts that the host files still block, as you "
+                              "chose: cdn.shopcdn.test and img.test. To unblock them, run Veltrim "
+                              "again and answer Yes when it asks, or put a # in front of their "
+                              "lines in the host files.")}),
+                Files{{kHostsPath, kRepaired.at(kHostsPath) + kShopLines},
+                      {kLmHostsPath, kRepaired.at(kLmHostsPath)}}},
+        // A redirect to a blocked host is not followed; once unblocked and answered anew, the
+        // reading goes on from it.
+        FixCase{"BlockedRedirectUnblockedThenFollowed",
+                [](Machine& m) {
+                  m.files.files[kHostsPath] += "0.0.0.0 clickserve.test\r\n";
+                  m.web.pages[kPage] = Redirect("//clickserve.test/x");
+                },
+                kPage,
+                Steps({kUpToTheBrowser,
+                       {"progress Checking the page", "fetch " + kPage,
+                        "message The page needs hosts that lines of the host files block:\r\n\r\n"
+                        "clickserve.test: line 3 of " +
+                            kHostsPath +
+                            "\r\n\r\nUnblocking a host unblocks it for every program on this "
+                            "computer, not only for this page. Unblock them too? [Yes No]",
+                        "progress Clearing Hosts", "progress Waiting for DNS",
+                        "look up clickserve.test at 0", "progress Checking the page",
+                        "look up clickserve.test at 0", "ask network clickserve.test",
+                        "fetch http://clickserve.test/x"},
+                       Unchecked(kPage), Ending(kYes)}),
+                Files{{kHostsPath, kRepaired.at(kHostsPath) + "#0.0.0.0 clickserve.test\r\n"},
+                      {kLmHostsPath, kRepaired.at(kLmHostsPath)}}},
+        // A redirect to a host that the network blocks: named as the network's, no page.
+        FixCase{"RedirectToAHostTheNetworkBlocks",
+                [](Machine& m) {
+                  m.web.pages[kPage] = Redirect("https://login.test/");
+                  m.resolver.network["login.test"] = Gives({"0.0.0.0"});
+                },
+                kPage,
+                Steps({kUpToTheBrowser,
+                       {"progress Checking the page", "fetch " + kPage, "look up login.test at 0",
+                        "ask network login.test"},
+                       Blocked("login.test",
+                               "The host files have been repaired: the lines that named "
+                               "www.example.com and example.com were commented out.")}),
+                kRepaired},
+        // A page that cannot be read rules nothing out.
+        FixCase{"PageThatCannotBeRead",
+                [](Machine& m) {
+                  m.web.pages[kPage] = {platform::FetchOutcome::CertificateError, 12175};
+                  m.desktop.answer = MessageAnswer::No;
+                },
+                kPage,
+                Steps({kUpToTheBrowser, Opened(kPage),
+                       Ending("Veltrim could not read the page to see which other hosts it "
+                              "needs: the site's certificate is not one that Windows trusts "
+                              "(error 12175). So it cannot tell whether a line of the host files "
+                              "keeps the page from loading.")}),
+                kRepaired},
         // Which addresses name no host, or make no web address, is the address table's; this
         // stands for them.
         FixCase{"NoHost", [](Machine&) {}, "http://", kRefused, kUntouched}),

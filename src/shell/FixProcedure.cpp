@@ -95,7 +95,7 @@ void Repair(FixView& view, const FixSystem& system, hostfix::HostFileHandler& Ho
   for (int round = 1; !from.empty(); ++round) {
     view.SetProgressItem("Checking the page");
     const PageReading reading =
-        ReadPage(view, system, from, {folder + "\\hosts", folder + "\\lmhosts"});
+        ReadPage(view, system, from, {folder + "\\hosts", folder + "\\lmhosts"}, round > 1);
     from.clear();
     if (reading.paused == Paused::Closed) {
       if (!repaired.empty())

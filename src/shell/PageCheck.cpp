@@ -125,7 +125,7 @@ Paused CheckHop(FixView& view, const FixSystem& system, std::uint64_t deadline,
 }  // namespace
 
 PageReading ReadPage(FixView& view, const FixSystem& system, const std::string& url,
-                     const std::vector<std::string>& hostFiles) {
+                     const std::vector<std::string>& hostFiles, bool redirected) {
   PageReading reading;
   const HostFiles files(system.files, hostFiles);
   const std::uint64_t deadline = system.desktop.Milliseconds() + kPageCheckMs;
@@ -153,7 +153,7 @@ PageReading ReadPage(FixView& view, const FixSystem& system, const std::string& 
     // Where a redirect leads, the resolver and the network's name server are asked first: it
     // is never followed to this computer's own services, nor past a block of the network's.
     // The page's own host the wait has asked already.
-    if (hop > 0) {
+    if (hop > 0 || redirected) {
       const Paused paused = CheckHop(view, system, deadline, host, reading);
       if (paused != Paused::Through || !reading.unreadable.empty() || reading.blockingAddress) {
         reading.paused = paused;

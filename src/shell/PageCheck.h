@@ -39,8 +39,9 @@ struct PageReading {
   Paused paused = Paused::Through;
 };
 
-// Reads the page at `url`; `hostFiles` are the paths of the host files the resolver reads.
+// Reads the page at `url`, a redirect's target where `redirected`; `hostFiles` are the paths of
+// the host files the resolver reads.
 PageReading ReadPage(FixView& view, const FixSystem& system, const std::string& url,
-                     const std::vector<std::string>& hostFiles);
+                     const std::vector<std::string>& hostFiles, bool redirected);
 
 }  // namespace veltrim::shell

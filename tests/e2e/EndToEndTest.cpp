@@ -89,8 +89,13 @@ const std::string kAccelerators =
     "Please close all web acceleration programs prior to using this application.";
 const std::string kAgree =
     "If you agree to the above terms please click continue otherwise click exit.";
-const std::vector<std::string> kSteps = {
-    "", "Flushing DNS", "Clearing Hosts", "Checking DNS", "Waiting for DNS", "Completed"};
+const std::vector<std::string> kSteps = {"",
+                                         "Flushing DNS",
+                                         "Clearing Hosts",
+                                         "Checking DNS",
+                                         "Waiting for DNS",
+                                         "Checking the page",
+                                         "Completed"};
 
 const std::vector<Control> kDisclaimerControls = {
     {kDisclaimerFrame, 8, 0, 552, 326, {""}},
@@ -654,6 +659,122 @@ TEST_F(Resolver, NetworkBlockIsNamed) {
     EXPECT_EQ(WaitForStartedPrograms(2, 2000), std::vector<std::string>{kIpconfigStarted});
     EXPECT_EQ(ReadBytes(kHostsPath), each.repaired);
   }
+}
+
+// Pages served by the tests' own web servers (private_web in scripts/common.sh) at 192.0.2.80,
+// over http and https, where the zone sends their hosts.
+class Pages : public Resolver {
+ protected:
+  static void Serve(const std::string& host, const std::string& path, const std::string& response) {
+    const std::string folder = std::getenv("VELTRIM_WEB_PAGES") + ("\\" + host);
+    ::CreateDirectoryA(folder.c_str(), nullptr);
+    WriteBytes(folder + "\\" + path, response);
+  }
+  static std::string Html(const std::string& body) {
+    return "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nContent-Length: " +
+           std::to_string(body.size()) + "\r\n\r\n" + body;
+  }
+  static std::string Moved(const std::string& location) {
+    return "HTTP/1.1 302 Found\r\nLocation: " + location + "\r\nContent-Length: 0\r\n\r\n";
+  }
+  // The offer to unblock the hosts that `lines` name, answered `answer`.
+  void ExpectOffer(const std::string& lines, int answer) {
+    MessageBoxState box = program_->WaitForMessageBox();
+    EXPECT_EQ(box.caption, "Veltrim");
+    EXPECT_EQ(box.text,
+              "The page needs hosts that lines of the host files block:\r\n\r\n" + lines +
+                  "\r\n\r\nUnblocking a host unblocks it for every program on this computer, "
+                  "not only for this page. Unblock them too?");
+    EXPECT_EQ(box.buttons, (std::vector<std::string>{"&Yes", "&No"}));
+    EXPECT_FALSE(box.hasIcon);
+    // Readable whole: on the screen.
+    RECT shown;
+    ::GetWindowRect(box.handle, &shown);
+    EXPECT_TRUE(shown.top >= 0 && shown.bottom <= ::GetSystemMetrics(SM_CYSCREEN));
+    Answer(box, answer);
+  }
+  // The page opens, the question is answered `answer`, and `then` is said.
+  void ExpectQuestion(int answer, const std::string& then) {
+    MessageBoxState question = program_->WaitForMessageBox();
+    EXPECT_EQ(question.text, "Did the Page load successfully?");
+    EXPECT_EQ(WaitForStartedPrograms(2, 2000).size(), 2u) << "no page opened";
+    Answer(question, answer);
+    ExpectOkMessage(then + "\r\n\r\n" + kReactivate);
+    EXPECT_TRUE(program_->WaitForExit());
+  }
+};
+
+const std::string kCdnLine = "0.0.0.0 cdn.shopcdn.test\r\n0.0.0.0 ads.shopcdn.test\r\n";
+
+// A shop whose script comes from a CDN that a line blocks: on Yes that line alone is commented
+// out, while the host that the page only links to stays blocked; on No nothing changes.
+TEST_F(Pages, BlockedCdnUnblockedOnYesKeptOnNo) {
+  SetSystemHosts("");
+  SetZone("shop.test A 192.0.2.80\n");
+  Serve("shop.test", "index",
+        Html("<!DOCTYPE html><title>Shop</title><SCRIPT src=https://cdn.shopcdn.test/app.js>"
+             "</SCRIPT><a href=\"http://ads.shopcdn.test/\">Offers</a>"));
+  const std::string offered = "cdn.shopcdn.test: line 4 of " + kHostsPath;
+  Fix(kHosts + kCdnLine, "https://shop.test/");
+  ExpectOffer(offered, IDYES);
+  ExpectQuestion(IDYES, "The correction will remain within the system.");
+  EXPECT_EQ(ReadBytes(kHostsPath),
+            kHosts + "#0.0.0.0 cdn.shopcdn.test\r\n0.0.0.0 ads.shopcdn.test\r\n");
+
+  Fix(kHosts + kCdnLine, "https://shop.test/");
+  ExpectOffer(offered, IDNO);
+  ExpectQuestion(IDNO,
+                 "The page needs hosts that the host files still block, as you chose: "
+                 "cdn.shopcdn.test. To unblock them, run Veltrim again and answer Yes when it "
+                 "asks, or put a # in front of their lines in the host files.");
+  EXPECT_EQ(ReadBytes(kHostsPath), kHosts + kCdnLine);
+}
+
+// A click-tracking redirect to a blocked host, unblocked and then followed; and a hostile page
+// behind a chain of redirects, 8 MB naming 40,000 hosts of which lines block 10,000: the
+// question comes within a minute, and nothing is repaired without Yes.
+TEST_F(Pages, BlockedRedirectAndAHostilePage) {
+  SetSystemHosts("");
+  SetZone("shop.test A 192.0.2.80\nclick.tracker.test A 192.0.2.80\n");
+  Serve("shop.test", "go", Moved("http://click.tracker.test/r?to=shop"));
+  Serve("click.tracker.test", "r", Html("<p>Offers</p>"));
+  Fix(kHosts + "0.0.0.0 click.tracker.test\r\n", "http://shop.test/go");
+  ExpectOffer("click.tracker.test: line 4 of " + kHostsPath, IDYES);
+  ExpectQuestion(IDYES, "The correction will remain within the system.");
+  EXPECT_EQ(ReadBytes(kHostsPath), kHosts + "#0.0.0.0 click.tracker.test\r\n");
+  EXPECT_NE(ReadBytes(std::getenv("VELTRIM_WEB_LOG")).find("http click.tracker.test /r"),
+            std::string::npos);
+
+  std::string markup, blocking;
+  for (int n = 0; n < 40000; ++n) {
+    markup += "<img src=\"http://h" + std::to_string(n) + ".bad.test/i.png\">";
+    if (n % 4 == 0) blocking += "0.0.0.0 h" + std::to_string(n) + ".bad.test\r\n";
+  }
+  markup += std::string(8000000 - markup.size(), 'x');
+  for (int hop = 1; hop <= 3; ++hop) {
+    Serve("shop.test", "h" + std::to_string(hop), Moved("/h" + std::to_string(hop + 1)));
+  }
+  Serve("shop.test", "h4", Html(markup));
+  const DWORD clicked = ::GetTickCount();
+  Fix(kHosts + blocking, "http://shop.test/h1");
+  std::string offered;
+  for (int n = 0; n < 32; n += 4) {
+    offered += "h" + std::to_string(n) + ".bad.test: line " + std::to_string(n / 4 + 4) + " of " +
+               kHostsPath + "\r\n";
+  }
+  ExpectOffer(offered + "and 9992 more", IDNO);
+  MessageBoxState question = program_->WaitForMessageBox();
+  EXPECT_LE(::GetTickCount() - clicked, 60000u);
+  EXPECT_EQ(question.text, "Did the Page load successfully?");
+  Answer(question, IDNO);
+  ExpectOkMessage(
+      "The page needs hosts that the host files still block, as you chose: h0.bad.test, "
+      "h4.bad.test, h8.bad.test, h12.bad.test, h16.bad.test, h20.bad.test, h24.bad.test, "
+      "h28.bad.test and 9992 more. To unblock them, run Veltrim again and answer Yes when it "
+      "asks, or put a # in front of their lines in the host files.\r\n\r\n" +
+      kReactivate);
+  EXPECT_TRUE(program_->WaitForExit());
+  EXPECT_EQ(ReadBytes(kHostsPath), kHosts + blocking);
 }
 
 // At 150 % the program lays itself out at 144 DPI; the scenario script sets LogPixels first.

@@ -1,7 +1,8 @@
 // The yardstick for a fix: the least a program does for the same safe work. It shows one empty
 // window and walks the route to the desktop shell; when the window is clicked, it starts
 // ipconfig, rewrites two host files of 200 lines by one rename each, asks the name servers for
-// the page's host and looks up the names it repairs once, has the shell open the page, and shows
+// the page's host and looks up the names it repairs once, reads the page once, has the shell
+// open the page, and shows
 // one message box, themed and scaled as the program's by the same manifest.
 #include <windows.h>
 
@@ -14,6 +15,7 @@
 #include "Win32NameLookUp.h"
 #include "Win32NetworkQuery.h"
 #include "Win32ShellRoute.h"
+#include "Win32WebReader.h"
 
 namespace {
 
@@ -51,6 +53,9 @@ void Fix(HWND window) {
   for (const auto& lookUp : lookUps) {
     while (!lookUp->Answer()) ::Sleep(1);
   }
+  veltrim::platform::Win32WebReader web;
+  const auto page = web.StartFetch("http://www.example.com/", std::size_t{4} << 20, 15000);
+  while (!page->Answer()) ::Sleep(1);
   route->Execute(L"http://www.example.com/", L"", SW_SHOWMAXIMIZED);
   ::MessageBoxW(window, L"Did the Page load successfully?", L"Yardstick", MB_YESNO);
   ::DestroyWindow(window);

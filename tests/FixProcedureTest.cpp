@@ -409,6 +409,28 @@ INSTANTIATE_TEST_SUITE_P(
                         "close"}}),
                 Files{{kHostsPath, kHosts + "#0.0.0.0 www.shop.tset\r\n"},
                       {kLmHostsPath, kLmHosts}}},
+        // Five names, three of them answering an old address at first: each is asked again
+        // once its look-up is back, however many have answered.
+        FixCase{"ManyNamesAskedAgain",
+                [](Machine& m) {
+                  for (const char* name : {"a.example.com", "b.example.com", "c.example.com"}) {
+                    m.files.files[kHostsPath] += "10.0.0.5 " + std::string(name) + "\r\n";
+                    m.resolver.answers[name] = {Gives({"10.0.0.5"}), kReal};
+                  }
+                },
+                kPage,
+                Steps({kUpToTheHostFiles,
+                       {"progress Waiting for DNS", "ask network www.example.com",
+                        "look up www.example.com at 0", "look up example.com at 0",
+                        "look up a.example.com at 0", "ask network a.example.com",
+                        "look up b.example.com at 0", "ask network b.example.com",
+                        "look up c.example.com at 0", "ask network c.example.com",
+                        "look up a.example.com at 250", "look up b.example.com at 250",
+                        "look up c.example.com at 250"},
+                       Opened(kPage, " after 250 ms"), Ending(kYes)}),
+                Files{{kHostsPath, kRepaired.at(kHostsPath) + "#10.0.0.5 a.example.com\r\n#10.0.0.5 "
+                                                             "b.example.com\r\n#10.0.0.5 c.example.com\r\n"},
+                      {kLmHostsPath, kRepaired.at(kLmHostsPath)}}},
         // A look-up that hangs past its bound is not asked again until it comes back.
         FixCase{"HungLookUpAskedAgainOnlyOnceBack",
                 [](Machine& m) {

@@ -15,8 +15,8 @@ bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 // The length of a leading scheme with what separates it from the host ("https://"), or 0. A
 // scheme is a letter followed by letters, digits, "+", "-" or ".", then ":". As browsers read
 // them, http and https are followed by any number of "/" and "\\" (none too:
-// "https:example.com"); after another name, a ":" followed by a digit, or by nothing, starts a
-// port ("example.com:80") as in a browser's address bar, and anything else a scheme ("mailto:").
+// "https:example.com"), another scheme by at least one; anything else after a name and ":" is a
+// port ("example.com:80") or a user's password ("user:pass@example.com").
 std::size_t SchemeLength(std::string_view text) {
   if (text.empty() || !IsLetter(text[0])) return 0;
   std::size_t end = 1;
@@ -29,7 +29,7 @@ std::size_t SchemeLength(std::string_view text) {
   const std::size_t slashes = text.find_first_not_of("/\\", end + 1);
   const std::size_t length = slashes == std::string_view::npos ? text.size() : slashes;
   const bool special = EqualIgnoringCase(scheme, "http") || EqualIgnoringCase(scheme, "https");
-  return special || (end + 1 < text.size() && !IsDigit(text[end + 1])) ? length : 0;
+  return special || length > end + 1 ? length : 0;
 }
 
 std::string_view Trimmed(std::string_view text) {
@@ -158,6 +158,9 @@ std::optional<PageAddress> ReadAddress(std::string_view typed) {
   }
   page.url += *ascii;
   if (!port.empty()) page.url += ":" + std::string(port);
+  // A path always, as browsers write it: a "?" or "#" straight after the host would leave a
+  // later parser to tell where the host ends.
+  if (!rest.empty() && (rest[0] == '?' || rest[0] == '#')) page.url += '/';
   page.url += Encoded(rest);
 
   std::string_view host = *ascii;

@@ -145,7 +145,8 @@ FetchAnswer Fetch(const std::wstring& userAgent, const std::string& address,
   }
   const ScopedWinHttp session(winHttp.close, opened);
   if (session.Get() == nullptr) return Failure(::GetLastError());
-  const int timeout = static_cast<int>(std::min<std::uint64_t>(boundMs, INT_MAX));
+  // 0 would be no time limit at all to WinHTTP.
+  const int timeout = static_cast<int>(std::clamp<std::uint64_t>(boundMs, 1, INT_MAX));
   if (!winHttp.setTimeouts(session.Get(), timeout, timeout, timeout, timeout)) {
     return Failure(::GetLastError());
   }

@@ -88,7 +88,8 @@ void Repair(FixView& view, const FixSystem& system, hostfix::HostFileHandler& Ho
 
   // What the page needs beside its own name, read from the page once its own names answer
   // anew; Cancel, before or meanwhile, opens the page as it is.
-  std::string unread = "you pressed Cancel before Veltrim had read it";
+  constexpr char kCancelled[] = "you pressed Cancel before Veltrim had read it";
+  std::string unread = kCancelled;
   std::vector<hostfix::BlockedHost> declined;
   bool unblockedRead = true;
   std::string from = waited.cancelled || !waited.pageConfirmed ? "" : page.url;
@@ -102,7 +103,10 @@ void Repair(FixView& view, const FixSystem& system, hostfix::HostFileHandler& Ho
         desktop.ShowMessage(hostfix::OpenItYourself(page.asTyped), MessageButtons::Ok);
       return;
     }
-    if (reading.paused == Paused::Cancelled) break;
+    if (reading.paused == Paused::Cancelled) {
+      unread = kCancelled;
+      break;
+    }
     if (reading.blockingAddress) {
       desktop.ShowMessage(
           hostfix::BlockedByTheNetwork(reading.networkBlocks,
@@ -125,6 +129,10 @@ void Repair(FixView& view, const FixSystem& system, hostfix::HostFileHandler& Ho
     LmHostsHandler.UnblockHosts(folder + "\\lmhosts", hosts);
     std::vector<hostfix::RepairedName> unblocked = HostsHandler.RepairedNames();
     hostfix::AddRepaired(unblocked, LmHostsHandler.RepairedNames());
+    for (const hostfix::RepairedName& name : unblocked) names.push_back(name.name);
+    // A redirect's host first: the reading goes on from it once it answers anew.
+    std::stable_partition(unblocked.begin(), unblocked.end(),
+                          [&](const auto& name) { return name.name == hosts.front(); });
     const WaitResult again = WaitForUnblocked(view, desktop, system.resolver, unblocked);
     if (again.closed) {
       desktop.ShowMessage(again.pageConfirmed ? hostfix::OpenItYourself(page.asTyped)

@@ -161,10 +161,14 @@ PageReading ReadPage(FixView& view, const FixSystem& system, const std::string& 
       }
     }
     const std::uint64_t now = system.desktop.Milliseconds();
+    if (now >= deadline) {
+      reading.unreadable = kTooLong;
+      return reading;
+    }
     const std::unique_ptr<platform::WebFetch> fetch =
-        system.web.StartFetch(page->url, kMostPageBytes, deadline > now ? deadline - now : 0);
-    reading.paused =
-        WaitUntil(view, system.desktop, deadline, [&] { return fetch->Answer().has_value(); });
+        system.web.StartFetch(page->url, kMostPageBytes, deadline - now);
+    // Its answer, a page of megabytes, is taken once it has come.
+    reading.paused = WaitUntil(view, system.desktop, deadline, [&] { return !fetch->StillOut(); });
     if (reading.paused != Paused::Through) return reading;
     const std::optional<FetchAnswer> answer = fetch->Answer();
     if (!answer) {

@@ -25,12 +25,13 @@ struct Asking {
   bool answered = false;
   std::uint64_t next = 0;
 
-  // Given up, or answered, but its thread still out.
-  bool Abandoned() const { return lookUp != nullptr && answered; }
-  bool CanStart(std::uint64_t now) {
-    if (Abandoned() && !lookUp->StillOut()) lookUp.reset();
-    return lookUp == nullptr && now >= next;
+  // Lets go of a look-up that has answered once its thread has come back.
+  void Tidy() {
+    if (lookUp != nullptr && answered && !lookUp->StillOut()) lookUp.reset();
   }
+  // After Tidy: given up at its bound, its thread still out.
+  bool Abandoned() const { return lookUp != nullptr && answered; }
+  bool CanStart(std::uint64_t now) const { return lookUp == nullptr && now >= next; }
   void Start(std::unique_ptr<platform::NameLookUp> started, std::uint64_t now) {
     lookUp = std::move(started);
     answered = false;
@@ -196,6 +197,12 @@ WaitResult Wait(FixView& view, platform::Desktop& desktop, platform::NameResolve
   unsigned shown = 0;
   for (;;) {
     const std::uint64_t now = desktop.Milliseconds();
+    std::size_t abandoned = 0;
+    for (Watch& watch : watched) {
+      watch.lookUps.Tidy();
+      watch.queries.Tidy();
+      abandoned += watch.lookUps.Abandoned() + watch.queries.Abandoned();
+    }
     for (Watch& watch : watched) {
       const std::optional<LookUpAnswer> network = watch.TakeNetworkAnswer();
       if (forThePage && &watch == &host && network) {
@@ -205,12 +212,7 @@ WaitResult Wait(FixView& view, platform::Desktop& desktop, platform::NameResolve
           return result;
         }
       }
-      const auto abandoned = std::count_if(watched.begin(), watched.end(), [](const Watch& w) {
-        return w.lookUps.Abandoned() + w.queries.Abandoned();
-      });
-      if (!watch.confirmed) {
-        watch.Ask(resolver, now, waiting, static_cast<std::size_t>(abandoned) < kMostAbandoned);
-      }
+      if (!watch.confirmed) watch.Ask(resolver, now, waiting, abandoned < kMostAbandoned);
       if (watch.confirmed && !firstNewAnswer) firstNewAnswer = now;
     }
     if (forThePage && host.unknown) {
@@ -265,7 +267,11 @@ WaitResult WaitForUnblocked(FixView& view, platform::Desktop& desktop,
     watch.old = entry.addresses;
     watch.pageName = true;
   }
-  if (watched.empty()) return {};
+  if (watched.empty()) {
+    WaitResult none;
+    none.pageConfirmed = true;
+    return none;
+  }
   view.SetProgressItem("Waiting for DNS");
   return Wait(view, desktop, resolver, std::move(watched), true, false);
 }

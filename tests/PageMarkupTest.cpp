@@ -52,8 +52,9 @@ TEST(NeededHosts, AreWhatThePageLoadsByItself) {
        "<!-- --!-><img src=//c3.test> --><!DOCTYPE html><![CDATA[<img src=//cdata.test>]]>",
        "c1.test,c2.test"},
       {"<script>document.write('<img src=//s.test>')</script ><script><!--<script></script>"
-       "<img src=//hidden.test></script><img src=//shown.test>",
-       "shown.test"},
+       "<img src=//hidden.test></script><img src=//shown.test><script><!--<script>--></script>"
+       "<img src=//a.test><script><!-- <b> </script><img src=//b.test>",
+       "shown.test,a.test,b.test"},
       {"<textarea><img src=//t.test></textarea><TITLE><img src=//t2.test></title x='>'>"
        "<style><img src=//st.test></STYLE><noscript><img src=//pixel.test></noscript>"
        "<xmp></xm><img src=//x.test></xmp><img src=//y.test>",

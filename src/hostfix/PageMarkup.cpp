@@ -181,8 +181,8 @@ class Tokenizer {
     state_ = State::Data;
   }
 
-  // After "<!--": past "-->" or "--!>", or "<!-->" and "<!--->" (the text in between never
-  // ends a comment otherwise), or to the end.
+  // After "<!--": past the first "-->" or "--!>", or past "<!-->" and "<!--->", or to the end.
+  // The comment states in between decide only what the comment holds, which nothing reads.
   void SkipComment() {
     state_ = State::Data;
     if (in_.compare(pos_, 1, ">") == 0 || in_.compare(pos_, 2, "->") == 0) {

@@ -14,7 +14,7 @@
 namespace veltrim::hostfix {
 
 struct StartTag {
-  std::string name;  // ASCII letters in lower case
+  std::string name;  // ASCII letters in lower case, other bytes as written (a NUL as U+FFFD)
   // Names in lower case, each once (the first wins), values with their character references
   // decoded; in the order of the markup.
   std::vector<std::pair<std::string, std::string>> attributes;

@@ -49,11 +49,9 @@ class Detached final : public Interface {
         }
       }).detach();
     } catch (const std::system_error&) {
-      answer_ = failed;
-      shared_->answer = std::move(failed);
+      answer_ = shared_->answer = failed;
     } catch (const std::bad_alloc&) {
-      answer_ = failed;
-      shared_->answer = std::move(failed);
+      answer_ = shared_->answer = failed;
     }
   }
 

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <type_traits>
 #include <utility>
 
 #include "Scoped.h"
@@ -44,19 +45,22 @@ struct WinHttp {
       loadError = ::GetLastError();
       return;
     }
-    open = Find<decltype(open)>(dll, "WinHttpOpen");
-    crackUrl = Find<decltype(crackUrl)>(dll, "WinHttpCrackUrl");
-    setTimeouts = Find<decltype(setTimeouts)>(dll, "WinHttpSetTimeouts");
-    connect = Find<decltype(connect)>(dll, "WinHttpConnect");
-    openRequest = Find<decltype(openRequest)>(dll, "WinHttpOpenRequest");
-    setOption = Find<decltype(setOption)>(dll, "WinHttpSetOption");
-    sendRequest = Find<decltype(sendRequest)>(dll, "WinHttpSendRequest");
-    receiveResponse = Find<decltype(receiveResponse)>(dll, "WinHttpReceiveResponse");
-    queryHeaders = Find<decltype(queryHeaders)>(dll, "WinHttpQueryHeaders");
-    readData = Find<decltype(readData)>(dll, "WinHttpReadData");
-    close = Find<decltype(close)>(dll, "WinHttpCloseHandle");
-    const bool complete = open && crackUrl && setTimeouts && connect && openRequest && setOption &&
-                          sendRequest && receiveResponse && queryHeaders && readData && close;
+    bool complete = true;
+    const auto find = [&](auto& function, const char* name) {
+      function = Find<std::remove_reference_t<decltype(function)>>(dll, name);
+      complete = complete && function != nullptr;
+    };
+    find(open, "WinHttpOpen");
+    find(crackUrl, "WinHttpCrackUrl");
+    find(setTimeouts, "WinHttpSetTimeouts");
+    find(connect, "WinHttpConnect");
+    find(openRequest, "WinHttpOpenRequest");
+    find(setOption, "WinHttpSetOption");
+    find(sendRequest, "WinHttpSendRequest");
+    find(receiveResponse, "WinHttpReceiveResponse");
+    find(queryHeaders, "WinHttpQueryHeaders");
+    find(readData, "WinHttpReadData");
+    find(close, "WinHttpCloseHandle");
     if (!complete) loadError = ERROR_PROC_NOT_FOUND;
   }
 };
@@ -132,7 +136,7 @@ FetchAnswer Fetch(const std::wstring& userAgent, const std::string& address,
   const std::wstring host(parts.lpszHostName, parts.dwHostNameLength);
   // The query follows the path in the URL; a fragment is the browser's, never sent.
   std::wstring path(parts.lpszUrlPath, parts.dwUrlPathLength + parts.dwExtraInfoLength);
-  path = path.substr(0, path.find(L'#'));
+  path.resize(std::min(path.size(), path.find(L'#')));
   if (path.empty()) path = L"/";
 
   // The system's proxy settings: Windows 8.1 and later find them as a browser does; earlier

@@ -165,7 +165,7 @@ TEST(Win32Desktop, ReadsAPageThroughTheSystemsHttpStack) {
     std::string location;
     std::uint64_t boundMs;
   };
-  const std::string page("<p>\0\xFF\r\n</p>", 12);
+  const std::string page("<p>\0\xFF\r\n</p>", 11);
   std::string big(300000, '\0');
   for (std::size_t i = 0; i < big.size(); ++i) big[i] = static_cast<char>('a' + i % 26);
   const auto ok = [](const std::string& body) {

@@ -107,6 +107,29 @@ INSTANTIATE_TEST_SUITE_P(
                     "http://localhost.example.com"},
         AddressCase{"https://[::1]:8080/", "", ""}, AddressCase{"[2001:db8::1]", "", ""}));
 
+// Where a redirect sends the browser, from http://a.test/x/y?q unless a row says otherwise.
+TEST(RedirectTarget, AsABrowserReadsALocation) {
+  const struct {
+    std::string from, location, target;  // target empty: not followed
+  } cases[] = {
+      {"", "https://b.test/z", "https://b.test/z"},
+      {"", " HTTP:b.test ", "HTTP:b.test"},
+      {"https://a.test/x", "//b.test/z", "https://b.test/z"},
+      {"http://a.test:8080/x/y", "\\z", "http://a.test:8080\\z"},
+      {"", "z", "http://a.test/x/z"},
+      {"http://a.test", "z", "http://a.test/z"},
+      {"", "?r", "http://a.test/x/y?r"},
+      {"", "ftp://b.test/", ""},
+      {"", "javascript:alert(1)", ""},
+      {"", "/a b", ""},
+  };
+  for (const auto& c : cases) {
+    const std::optional<std::string> target =
+        RedirectTarget(c.from.empty() ? "http://a.test/x/y?q" : c.from, c.location);
+    EXPECT_EQ(target.value_or(""), c.target) << c.location;
+  }
+}
+
 #ifdef _WIN32
 // Other alphabets, in the ASCII form of the system's IDNA conversion (under Wine alone); the
 // rest of the address in UTF-8, percent-encoded, as browsers send it.

@@ -12,6 +12,9 @@ namespace {
 bool IsLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
+constexpr std::string_view kSchemeCharacters =
+    "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789+-.";
+
 // The length of a leading scheme with what separates it from the host ("https://"), or 0. A
 // scheme is a letter followed by letters, digits, "+", "-" or ".", then ":". As browsers read
 // them, http and https are followed by any number of "/" and "\\" (none too:
@@ -180,9 +183,11 @@ std::optional<std::string> RedirectTarget(std::string_view from, std::string_vie
   for (const char c : location) {
     if (static_cast<unsigned char>(c) <= ' ') return std::nullopt;
   }
-  const std::size_t scheme = SchemeLength(location);
-  if (scheme > 0) {
-    const std::string_view name = location.substr(0, location.find(':'));
+  // Any scheme, as a browser reads a Location: only http and https are followed.
+  const std::size_t colon = location.find(':');
+  if (colon != std::string_view::npos && colon > 0 && IsLetter(location[0]) &&
+      location.find_first_not_of(kSchemeCharacters) >= colon) {
+    const std::string_view name = location.substr(0, colon);
     if (!EqualIgnoringCase(name, "http") && !EqualIgnoringCase(name, "https")) return std::nullopt;
     return std::string(location);
   }

@@ -236,7 +236,7 @@ Log Unchecked(const std::string& url, const std::string& after = "") {
 
 // The page read, needing nothing, then opened.
 Log Opened(const std::string& url, const std::string& after = "") {
-  return Steps({{"progress Checking the page", "fetch " + url}, Unchecked(url, after)});
+  return Steps({{"progress Checking page", "fetch " + url}, Unchecked(url, after)});
 }
 
 const std::string kYes = "The correction will remain within the system.";
@@ -582,7 +582,7 @@ INSTANTIATE_TEST_SUITE_P(
                 },
                 kCyrillicAddress,
                 Steps({kUpToTheHostFiles, Waited({"xn--e1afmkfd.com"}),
-                       {"progress Checking the page", "fetch http://xn--e1afmkfd.com/",
+                       {"progress Checking page", "fetch http://xn--e1afmkfd.com/",
                         "progress Completed","open http://xn--e1afmkfd.com/ | maximized | declined", "sleep 1000",
                         "open http://xn--e1afmkfd.com/ | maximized | declined", "sleep 1000",
                         "open http://xn--e1afmkfd.com/ | maximized | declined",
@@ -639,7 +639,7 @@ INSTANTIATE_TEST_SUITE_P(
         // that the page only links to, or names in a comment, stays blocked.
         FixCase{"NeededHostsUnblockedOnYes", ServeTheShop, kPage,
                 Steps({kUpToTheBrowser,
-                       {"progress Checking the page", "fetch " + kPage, kOffer,
+                       {"progress Checking page", "fetch " + kPage, kOffer,
                         "progress Clearing Hosts", "progress Waiting for DNS",
                         "look up cdn.shopcdn.test at 0", "look up img.test at 0"},
                        Unchecked(kPage), Ending(kYes)}),
@@ -653,7 +653,7 @@ INSTANTIATE_TEST_SUITE_P(
                   m.desktop.answer = MessageAnswer::No;
                 },
                 kPage,
-                Steps({kUpToTheBrowser, {"progress Checking the page", "fetch " + kPage, kOffer},
+                Steps({kUpToTheBrowser, {"progress Checking page", "fetch " + kPage, kOffer},
                        Unchecked(kPage),
                        Ending("The page needs hosts that the host files still block, as you "
                               "chose: cdn.shopcdn.test and img.test. To unblock them, run Veltrim "
@@ -670,14 +670,14 @@ INSTANTIATE_TEST_SUITE_P(
                 },
                 kPage,
                 Steps({kUpToTheBrowser,
-                       {"progress Checking the page", "fetch " + kPage,
+                       {"progress Checking page", "fetch " + kPage,
                         "message The page needs hosts that lines of the host files block:\r\n\r\n"
                         "clickserve.test: line 3 of " +
                             kHostsPath +
                             "\r\n\r\nUnblocking a host unblocks it for every program on this "
                             "computer, not only for this page. Unblock them too? [Yes No]",
                         "progress Clearing Hosts", "progress Waiting for DNS",
-                        "look up clickserve.test at 0", "progress Checking the page",
+                        "look up clickserve.test at 0", "progress Checking page",
                         "look up clickserve.test at 0", "ask network clickserve.test",
                         "fetch http://clickserve.test/x"},
                        Unchecked(kPage), Ending(kYes)}),
@@ -691,7 +691,7 @@ INSTANTIATE_TEST_SUITE_P(
                 },
                 kPage,
                 Steps({kUpToTheBrowser,
-                       {"progress Checking the page", "fetch " + kPage, "look up login.test at 0",
+                       {"progress Checking page", "fetch " + kPage, "look up login.test at 0",
                         "ask network login.test"},
                        Blocked("login.test",
                                "The host files have been repaired: the lines that named "

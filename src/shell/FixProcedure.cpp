@@ -94,7 +94,7 @@ void Repair(FixView& view, const FixSystem& system, hostfix::HostFileHandler& Ho
   bool unblockedRead = true;
   std::string from = waited.cancelled || !waited.pageConfirmed ? "" : page.url;
   for (int round = 1; !from.empty(); ++round) {
-    view.SetProgressItem("Checking the page");
+    view.SetProgressItem("Checking page");
     const PageReading reading =
         ReadPage(view, system, from, {folder + "\\hosts", folder + "\\lmhosts"}, round > 1);
     from.clear();

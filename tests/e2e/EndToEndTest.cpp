@@ -94,7 +94,7 @@ const std::vector<std::string> kSteps = {"",
                                          "Clearing Hosts",
                                          "Checking DNS",
                                          "Waiting for DNS",
-                                         "Checking the page",
+                                         "Checking page",
                                          "Completed"};
 
 const std::vector<Control> kDisclaimerControls = {

@@ -431,6 +431,27 @@ INSTANTIATE_TEST_SUITE_P(
                 Files{{kHostsPath, kRepaired.at(kHostsPath) + "#10.0.0.5 a.example.com\r\n#10.0.0.5 "
                                                              "b.example.com\r\n#10.0.0.5 c.example.com\r\n"},
                       {kLmHostsPath, kRepaired.at(kLmHostsPath)}}},
+        // A name that still answers its old address holds the page past the grace, to Cancel.
+        FixCase{"OldAnswerHoldsThePagePastTheGrace",
+                [](Machine& m) {
+                  m.files.files[kHostsPath] += "10.0.0.5 img.example.com\r\n";
+                  m.resolver.answers["img.example.com"] = {Gives({"10.0.0.5"})};
+                  m.cancelAt = 5500;
+                },
+                kPage,
+                Steps({kUpToTheHostFiles,
+                       Waited({"www.example.com", "example.com", "img.example.com"},
+                              {"ask network img.example.com"}),
+                       [] {
+                         Log asked;
+                         for (int at = 250; at <= 5500; at += 250) {
+                           asked.push_back("look up img.example.com at " + std::to_string(at));
+                         }
+                         return asked;
+                       }(),
+                       Unchecked(kPage, " after 5500 ms"), Ending(kYes)}),
+                Files{{kHostsPath, kRepaired.at(kHostsPath) + "#10.0.0.5 img.example.com\r\n"},
+                      {kLmHostsPath, kRepaired.at(kLmHostsPath)}}},
         // A look-up that hangs past its bound is not asked again until it comes back.
         FixCase{"HungLookUpAskedAgainOnlyOnceBack",
                 [](Machine& m) {

@@ -35,18 +35,18 @@ struct Listener {
 };
 
 // The listener for "ADDRESS:PORT[:PEM]", or one without a socket.
-Listener Listen(const std::string& spec) {
+Listener Listen(const std::string& given) {
   Listener listener;
-  const std::size_t port = spec.find(':'), pem = spec.find(':', port + 1);
+  const std::size_t port = given.find(':'), pem = given.find(':', port + 1);
   sockaddr_in address = {};
   address.sin_family = AF_INET;
-  address.sin_port = htons(static_cast<uint16_t>(std::atoi(spec.c_str() + port + 1)));
+  address.sin_port = htons(static_cast<uint16_t>(std::atoi(given.c_str() + port + 1)));
   if (port == std::string::npos ||
-      inet_pton(AF_INET, spec.substr(0, port).c_str(), &address.sin_addr) != 1) {
+      inet_pton(AF_INET, given.substr(0, port).c_str(), &address.sin_addr) != 1) {
     return listener;
   }
   if (pem != std::string::npos) {
-    const std::string file = spec.substr(pem + 1);
+    const std::string file = given.substr(pem + 1);
     listener.tls = SSL_CTX_new(TLS_server_method());
     if (listener.tls == nullptr ||
         SSL_CTX_use_certificate_chain_file(listener.tls, file.c_str()) != 1 ||

@@ -52,7 +52,8 @@ INSTANTIATE_TEST_SUITE_P(
         AddressCase{"HTTPS:\\/\\www.example.com/", "example.com", "https://www.example.com/"},
         AddressCase{"http://http:/example.com", "example.com", kExample, "http:/example.com"},
         AddressCase{"https:", "", ""}, AddressCase{"ftp:/example.com", "", ""},
-        AddressCase{"Ftp://Example.com", "", ""}, AddressCase{"z39.50s://www.example.com", "", ""},
+        AddressCase{"https", "https", "http://https"}, AddressCase{"Ftp://Example.com", "", ""},
+        AddressCase{"z39.50s://www.example.com", "", ""},
         AddressCase{"Z39.50S://www.example.com", "", ""},
         AddressCase{"http://example.com:8080/", "example.com", kExample + ":8080/"},
         AddressCase{"https://user:pa:ss@www.example.com:8443/", "example.com",
@@ -121,6 +122,7 @@ TEST(RedirectTarget, AsABrowserReadsALocation) {
       {"", "?r", "http://a.test/x/y?r"},
       {"", "ftp://b.test/", ""},
       {"", "javascript:alert(1)", ""},
+      {"", "x:y", ""},
       {"", "/a b", ""},
   };
   for (const auto& c : cases) {

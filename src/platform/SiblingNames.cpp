@@ -1,8 +1,5 @@
 #include "SiblingNames.h"
 
-#include <cstdio>
-#include <iterator>
-
 namespace veltrim::platform {
 
 namespace {
@@ -16,9 +13,13 @@ bool AllOf(const std::string& text, const char* digits) {
 }  // namespace
 
 std::string NewFileNameBeside(const std::string& path, unsigned long processId, unsigned count) {
-  char tail[64];
-  std::snprintf(tail, std::size(tail), ".%lx-%u%s", processId, count, kSuffix);
-  return path + tail;
+  // Built by hand rather than with snprintf, whose MinGW form brings a whole printf engine along.
+  std::string hex;
+  do {
+    hex.insert(hex.begin(), "0123456789abcdef"[processId % 16]);
+    processId /= 16;
+  } while (processId != 0);
+  return path + "." + hex + "-" + std::to_string(count) + kSuffix;
 }
 
 bool IsNewFileNameOf(const std::string& fileName, const std::string& candidate) {

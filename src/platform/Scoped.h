@@ -118,6 +118,14 @@ using ScopedCoTaskMemory = Scoped<ReleasedBy<Pointer, &::CoTaskMemFree>>;
 using ScopedBstr = Scoped<ReleasedBy<BSTR, &::SysFreeString>>;
 // A DLL loaded by LoadLibraryEx.
 using ScopedLibrary = Scoped<ReleasedBy<HMODULE, &::FreeLibrary>>;
+
+// A function of a DLL loaded at run time, as the type it is called through; null where the DLL
+// has no such function.
+template <typename Function>
+Function FindFunction(HMODULE module, const char* name) {
+  return reinterpret_cast<Function>(reinterpret_cast<void*>(::GetProcAddress(module, name)));
+}
+
 #ifdef _WS2TCPIP_H_  // only where the sockets API is included, which comes before windows.h
 using ScopedAddrInfo = Scoped<ReleasedBy<PADDRINFOW, &::FreeAddrInfoW>>;
 

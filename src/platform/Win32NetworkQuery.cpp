@@ -16,11 +16,6 @@ namespace {
 
 using DnsQueryW = DNS_STATUS(WINAPI*)(PCWSTR, WORD, DWORD, PVOID, DNS_RECORDW**, PVOID*);
 
-template <typename Function>
-Function Find(HMODULE module, const char* name) {
-  return reinterpret_cast<Function>(reinterpret_cast<void*>(::GetProcAddress(module, name)));
-}
-
 // The server's answer to one question: no such name, no record of the type, or what it has.
 bool AnswersNoAddress(DNS_STATUS status) {
   return status == DNS_ERROR_RCODE_NAME_ERROR || status == DNS_INFO_NO_RECORDS;
@@ -31,8 +26,8 @@ LookUpAnswer Query(const std::wstring& host) {
   const ScopedLibrary dnsapi(
       ::LoadLibraryExW(L"dnsapi.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32));
   if (!dnsapi.IsSet()) return {};
-  const auto query = Find<DnsQueryW>(dnsapi.Get(), "DnsQuery_W");
-  const auto freeRecords = Find<ScopedDnsRecords::Free>(dnsapi.Get(), "DnsFree");
+  const auto query = FindFunction<DnsQueryW>(dnsapi.Get(), "DnsQuery_W");
+  const auto freeRecords = FindFunction<ScopedDnsRecords::Free>(dnsapi.Get(), "DnsFree");
   if (query == nullptr || freeRecords == nullptr) return {};
 
   LookUpAnswer answer{LookUpOutcome::NoSuchName, {}};

@@ -17,11 +17,6 @@ namespace veltrim::platform {
 
 namespace {
 
-template <typename Function>
-Function Find(HMODULE module, const char* name) {
-  return reinterpret_cast<Function>(reinterpret_cast<void*>(::GetProcAddress(module, name)));
-}
-
 // The functions of winhttp.dll that a request uses.
 struct WinHttp {
   DWORD loadError = ERROR_SUCCESS;
@@ -47,7 +42,7 @@ struct WinHttp {
     }
     bool complete = true;
     const auto find = [&](auto& function, const char* name) {
-      function = Find<std::remove_reference_t<decltype(function)>>(dll, name);
+      function = FindFunction<std::remove_reference_t<decltype(function)>>(dll, name);
       complete = complete && function != nullptr;
     };
     find(open, "WinHttpOpen");

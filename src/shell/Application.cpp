@@ -10,6 +10,7 @@
 #include "FixMessages.h"
 #include "HostFileHandler.h"
 #include "MainForm.h"
+#include "Scoped.h"
 #include "SystemFolder.h"
 #include "Win32FileSystem.h"
 #include "Win32Desktop.h"
@@ -29,8 +30,7 @@ void InitCommonControls() {
   HMODULE controls = ::LoadLibraryW(L"comctl32.dll");
   if (controls == nullptr) platform::ThrowLastError("load", "comctl32.dll");
   using Init = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
-  auto init = reinterpret_cast<Init>(
-      reinterpret_cast<void*>(::GetProcAddress(controls, "InitCommonControlsEx")));
+  auto init = platform::FindFunction<Init>(controls, "InitCommonControlsEx");
   INITCOMMONCONTROLSEX classes = {sizeof(classes), ICC_STANDARD_CLASSES};
   if (init == nullptr || !init(&classes)) {
     platform::ThrowLastError("start the common controls of", "comctl32.dll");

@@ -134,11 +134,6 @@ class GraphicAccessible final : public IAccessible {
   ULONG references_ = 1;
 };
 
-template <typename Function>
-Function Find(HMODULE module, const char* name) {
-  return reinterpret_cast<Function>(reinterpret_cast<void*>(::GetProcAddress(module, name)));
-}
-
 }  // namespace
 
 LRESULT AnswerAsGraphic(HWND window, WPARAM wParam, LPARAM lParam) {
@@ -149,8 +144,8 @@ LRESULT AnswerAsGraphic(HWND window, WPARAM wParam, LPARAM lParam) {
   static HMODULE oleacc = ::LoadLibraryExW(L"oleacc.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
   using CreateStandard = HRESULT(WINAPI*)(HWND, LONG, REFIID, void**);
   using FromObject = LRESULT(WINAPI*)(REFIID, WPARAM, IUnknown*);
-  auto createStandard = Find<CreateStandard>(oleacc, "CreateStdAccessibleObject");
-  auto fromObject = Find<FromObject>(oleacc, "LresultFromObject");
+  auto createStandard = platform::FindFunction<CreateStandard>(oleacc, "CreateStdAccessibleObject");
+  auto fromObject = platform::FindFunction<FromObject>(oleacc, "LresultFromObject");
   platform::ComPtr<IAccessible> standard;
   if (oleacc == nullptr || createStandard == nullptr || fromObject == nullptr ||
       FAILED(createStandard(window, OBJID_CLIENT, __uuidof(IAccessible), standard.OutVoid()))) {

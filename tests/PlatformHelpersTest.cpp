@@ -94,6 +94,9 @@ TEST(IpAddress, ReadsNumericAddressesOnly) {
 // Only the names that a run makes beside a host file count as its leftovers.
 TEST(SiblingNames, TellTheProgramsOwnNewFiles) {
   EXPECT_EQ(NewFileNameBeside("C:\\etc\\hosts", 0x1a2b, 7), "C:\\etc\\hosts.1a2b-7.veltrim-new");
+  EXPECT_EQ(NewFileNameBeside("hosts", 0, 0), "hosts.0-0.veltrim-new");
+  EXPECT_EQ(NewFileNameBeside("hosts", 0xffffffff, 4294967295u),
+            "hosts.ffffffff-4294967295.veltrim-new");
   struct Case {
     const char* name;
     bool ours;

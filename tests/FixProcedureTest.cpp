@@ -721,7 +721,8 @@ INSTANTIATE_TEST_SUITE_P(
         // A page that cannot be read rules nothing out.
         FixCase{"PageThatCannotBeRead",
                 [](Machine& m) {
-                  m.web.pages[kPage] = {platform::FetchOutcome::CertificateError, 12175};
+                  m.web.pages[kPage].outcome = platform::FetchOutcome::CertificateError;
+                  m.web.pages[kPage].error = 12175;
                   m.desktop.answer = MessageAnswer::No;
                 },
                 kPage,

@@ -7,13 +7,16 @@
 
 namespace veltrim::hostfix {
 
+std::size_t SchemeNameLength(std::string_view text) {
+  if (text.empty() || !IsAsciiLetter(text[0])) return 0;
+  const std::size_t end =
+      std::min(text.find_first_not_of(
+                   "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789+-.", 1),
+               text.size());
+  return end < text.size() && text[end] == ':' ? end : 0;
+}
+
 namespace {
-
-bool IsLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-
-constexpr std::string_view kSchemeCharacters =
-    "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789+-.";
 
 // The length of a leading scheme with what separates it from the host ("https://"), or 0. A
 // scheme is a letter followed by letters, digits, "+", "-" or ".", then ":". As browsers read
@@ -21,13 +24,8 @@ constexpr std::string_view kSchemeCharacters =
 // "https:example.com"), another scheme by at least one; anything else after a name and ":" is a
 // port ("example.com:80") or a user's password ("user:pass@example.com").
 std::size_t SchemeLength(std::string_view text) {
-  if (text.empty() || !IsLetter(text[0])) return 0;
-  std::size_t end = 1;
-  while (end < text.size() && (IsLetter(text[end]) || IsDigit(text[end]) || text[end] == '+' ||
-                               text[end] == '-' || text[end] == '.')) {
-    ++end;
-  }
-  if (end == text.size() || text[end] != ':') return 0;
+  const std::size_t end = SchemeNameLength(text);
+  if (end == 0) return 0;
   const std::string_view scheme = text.substr(0, end);
   const std::size_t slashes = text.find_first_not_of("/\\", end + 1);
   const std::size_t length = slashes == std::string_view::npos ? text.size() : slashes;
@@ -60,8 +58,6 @@ bool IsAscii(std::string_view text) {
   return true;
 }
 
-bool IsHexDigit(char c) { return IsDigit(c) || (AsciiLower(c) >= 'a' && AsciiLower(c) <= 'f'); }
-
 // A path, query and fragment in which every byte that a URL may not hold as it is, and every
 // "%" that starts no escape, is percent-encoded. A backslash in the path is a slash, as
 // browsers read it.
@@ -77,7 +73,7 @@ std::string Encoded(std::string_view rest) {
     if (c == '\\' && !query && !fragment) c = '/';
     const bool escape =
         c == '%' && i + 2 < rest.size() && IsHexDigit(rest[i + 1]) && IsHexDigit(rest[i + 2]);
-    if (IsLetter(c) || IsDigit(c) || kKept.find(c) != std::string_view::npos || escape ||
+    if (IsAsciiLetter(c) || IsAsciiDigit(c) || kKept.find(c) != std::string_view::npos || escape ||
         (c == '#' && !fragment)) {
       fragment = fragment || c == '#';
       out += c;
@@ -118,7 +114,7 @@ bool IsDnsName(std::string_view name) {
     if (c == '.') {
       if (label == 0) return false;
       label = 0;
-    } else if (IsLetter(c) || IsDigit(c) || c == '-' || c == '_') {
+    } else if (IsAsciiLetter(c) || IsAsciiDigit(c) || c == '-' || c == '_') {
       if (++label > 63) return false;
     } else {
       return false;
@@ -184,9 +180,7 @@ std::optional<std::string> RedirectTarget(std::string_view from, std::string_vie
     if (static_cast<unsigned char>(c) <= ' ') return std::nullopt;
   }
   // Any scheme, as a browser reads a Location: only http and https are followed.
-  const std::size_t colon = location.find(':');
-  if (colon != std::string_view::npos && colon > 0 && IsLetter(location[0]) &&
-      location.find_first_not_of(kSchemeCharacters) >= colon) {
+  if (const std::size_t colon = SchemeNameLength(location); colon > 0) {
     const std::string_view name = location.substr(0, colon);
     if (!EqualIgnoringCase(name, "http") && !EqualIgnoringCase(name, "https")) return std::nullopt;
     return std::string(location);

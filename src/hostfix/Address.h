@@ -41,6 +41,10 @@ std::optional<PageAddress> ReadAddress(std::string_view typed);
 // separated by dots, 253 characters at most, no trailing dot.
 bool IsDnsName(std::string_view name);
 
+// The length of the scheme's name that `text` starts with ("https" of "https://x"): a letter,
+// then letters, digits, "+", "-" or ".", up to a ":"; 0 where it starts with none.
+std::size_t SchemeNameLength(std::string_view text);
+
 // Where a redirect from `from` (a PageAddress's url) with the Location header `location` sends
 // the browser, as a text for ReadAddress, which checks it as it checks a typed address: an
 // absolute http or https address, one without a scheme ("//host/x"), or a path on the same

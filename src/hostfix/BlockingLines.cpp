@@ -2,7 +2,6 @@
 
 #include <unordered_map>
 
-#include "AsciiText.h"
 #include "HostFileText.h"
 
 namespace veltrim::hostfix {
@@ -15,14 +14,10 @@ std::vector<std::size_t> FirstLinesNaming(std::string_view bytes,
   std::unordered_map<std::string_view, std::size_t> index;
   for (std::size_t i = 0; i < hosts.size(); ++i) index.emplace(hosts[i], i);
   std::size_t unnamed = index.size();
-  std::string name;
   bytes.remove_prefix(Utf8MarkLength(bytes));
   for (std::size_t number = 1; !bytes.empty() && unnamed > 0; ++number) {
     ForEachNameOf(TakeLine(bytes), [&](std::string_view field) {
-      if (field.back() == '.') field.remove_suffix(1);
-      name.clear();
-      for (const char c : field) name += AsciiLower(c);
-      const auto found = index.find(name);
+      const auto found = index.find(ComparedName(field));
       if (found == index.end() || lines[found->second] != 0) return;
       lines[found->second] = number;
       --unnamed;

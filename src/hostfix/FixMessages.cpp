@@ -18,9 +18,11 @@ std::string Megabytes(std::uint64_t bytes) {
   return std::to_string(tenths / 10) + "." + std::to_string(tenths % 10) + " MB";
 }
 
+// The names a message lists before "and N more", so that its box stays short enough to read.
+constexpr std::size_t kMostNamed = 8;
+
 // Names as a sentence reads them: "a", "a and b", "a, b and c", the first eight at most.
 std::string Listed(const std::vector<std::string>& names) {
-  constexpr std::size_t kMostNamed = 8;
   const std::size_t named = std::min(names.size(), kMostNamed);
   std::string text;
   for (std::size_t i = 0; i < named; ++i) {
@@ -67,7 +69,6 @@ std::string NotAnsweredAnew(const std::vector<std::string>& names) {
 }
 
 std::string UnblockTheHostsTooQuestion(const std::vector<BlockedHost>& blocked) {
-  constexpr std::size_t kMostNamed = 8;
   std::string text = "The page needs hosts that lines of the host files block:\r\n";
   for (std::size_t i = 0; i < blocked.size() && i < kMostNamed; ++i) {
     text += "\r\n" + blocked[i].host + ": line " + std::to_string(blocked[i].line) + " of " +

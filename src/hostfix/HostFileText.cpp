@@ -83,12 +83,14 @@ NameRule NameRule::Exactly(const std::vector<std::string>& names) {
   return rule;
 }
 
+std::string ComparedName(std::string_view name) {
+  if (!name.empty() && name.back() == '.') name.remove_suffix(1);
+  return AsciiLowered(name);
+}
+
 bool NameRule::Takes(std::string_view name) const {
   if (!host_.empty()) return NameIsOrIsUnder(name, host_);
-  if (!name.empty() && name.back() == '.') name.remove_suffix(1);
-  std::string lower(name);
-  for (char& c : lower) c = AsciiLower(c);
-  return names_.count(lower) != 0;
+  return names_.count(ComparedName(name)) != 0;
 }
 
 Naming NamesHost(std::string_view line, const NameRule& rule) {
@@ -106,6 +108,13 @@ bool IsBlockingAddress(const platform::IpAddress& address) {
   if (bytes.size() == 4) return bytes == std::string(4, '\0') || bytes[0] == 127;
   return bytes.size() == 16 && bytes.compare(0, 15, std::string(15, '\0')) == 0 &&
          (bytes[15] == 0 || bytes[15] == 1);
+}
+
+std::optional<platform::IpAddress> BlockingAnswer(const std::vector<platform::IpAddress>& answer) {
+  if (answer.empty() || !std::all_of(answer.begin(), answer.end(), IsBlockingAddress)) {
+    return std::nullopt;
+  }
+  return answer.front();
 }
 
 void AddRepaired(std::vector<RepairedName>& names, const std::vector<RepairedName>& more) {
@@ -131,9 +140,7 @@ std::vector<RepairedName> NamesRepaired(std::string_view text, const NameRule& r
         std::string(line.substr(first, line.find_first_of(kFieldSeparators, first) - first)));
     ForEachName(line, rule, [&](std::size_t, std::size_t start, std::size_t end, bool named) {
       if (!named) return;
-      RepairedName repaired;
-      for (std::size_t i = start; i < end; ++i) repaired.name += AsciiLower(line[i]);
-      if (repaired.name.back() == '.') repaired.name.pop_back();
+      RepairedName repaired{ComparedName(line.substr(start, end - start)), {}};
       if (address) repaired.addresses.push_back(*address);
       found.push_back(std::move(repaired));
     });

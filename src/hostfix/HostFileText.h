@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_set>
@@ -30,6 +31,9 @@ std::size_t Utf8MarkLength(std::string_view text);
 // Calls `each` with every name of a line of a hosts or lmhosts file, as written: the fields after
 // the address and before any "#" comment.
 void ForEachNameOf(std::string_view line, const std::function<void(std::string_view)>& each);
+
+// A name of a line as names are compared: in lower case, without a trailing dot.
+std::string ComparedName(std::string_view name);
 
 enum class Naming { None, Some, All };
 
@@ -70,6 +74,10 @@ struct RepairedName {
 // An address that blocking lists, and name servers that block, give a name so that it leads
 // nowhere: 0.0.0.0, ::, 127.0.0.0/8 and ::1.
 bool IsBlockingAddress(const platform::IpAddress& address);
+
+// The first address of `answer` where every one of them blocks, as a blocking list answers for
+// a name it keeps away; nothing where it has none, or any address that leads somewhere.
+std::optional<platform::IpAddress> BlockingAnswer(const std::vector<platform::IpAddress>& answer);
 
 // Adds each of `more` to `names`, or its addresses to the entry of the same name, each once; in
 // one pass, however many names a list holds under one host.

@@ -22,10 +22,7 @@ constexpr std::size_t kMaxAttributes = 1000;
 // that a hostile page of one short host after another could take.
 constexpr std::size_t kMaxNeededHosts = 100'000;
 
-bool IsAlpha(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-bool IsAlnum(char c) { return IsAlpha(c) || IsDigit(c); }
-bool IsHexDigit(char c) { return IsDigit(c) || (AsciiLower(c) >= 'a' && AsciiLower(c) <= 'f'); }
+bool IsAlnum(char c) { return IsAsciiLetter(c) || IsAsciiDigit(c); }
 // CR never reaches the tokenizer: the input's line ends are LF by then.
 bool IsSpace(char c) { return c == '\t' || c == '\n' || c == '\f' || c == ' '; }
 
@@ -257,11 +254,11 @@ class Tokenizer {
       if (hex) ++i;
       const std::size_t digits = i;
       std::uint32_t value = 0;
-      for (; i < rest.size() && (hex ? IsHexDigit(rest[i]) : IsDigit(rest[i])); ++i) {
+      for (; i < rest.size() && (hex ? IsHexDigit(rest[i]) : IsAsciiDigit(rest[i])); ++i) {
         const char d = AsciiLower(rest[i]);
         // Past U+10FFFF every value stands for the same.
         value = std::min<std::uint32_t>(
-            value * (hex ? 16 : 10) + (IsDigit(d) ? d - '0' : d - 'a' + 10), 0x110000);
+            value * (hex ? 16 : 10) + (IsAsciiDigit(d) ? d - '0' : d - 'a' + 10), 0x110000);
       }
       if (i == digits) return AppendValue(std::string_view("&"));
       if (i < rest.size() && rest[i] == ';') ++i;
@@ -344,7 +341,7 @@ void Tokenizer::Step(char c) {
         MarkupDeclarationOpen();
       } else if (c == '/') {
         state_ = State::EndTagOpen;
-      } else if (IsAlpha(c)) {
+      } else if (IsAsciiLetter(c)) {
         NewTag(false);
         Reconsume(State::TagName);
       } else if (c == '?') {
@@ -354,7 +351,7 @@ void Tokenizer::Step(char c) {
       }
       break;
     case State::EndTagOpen:
-      if (IsAlpha(c)) {
+      if (IsAsciiLetter(c)) {
         NewTag(true);
         Reconsume(State::TagName);
       } else if (c == '>') {
@@ -510,7 +507,7 @@ void Tokenizer::Step(char c) {
       if (c == '/') {
         textState_ = State::Escaped;
         state_ = State::TextEndTagOpen;
-      } else if (IsAlpha(c)) {
+      } else if (IsAsciiLetter(c)) {
         bufferStart_ = pos_ - 1;
         state_ = State::DoubleEscapeStart;
       } else {
@@ -520,7 +517,7 @@ void Tokenizer::Step(char c) {
     case State::DoubleEscapeStart:
       if (IsSpace(c) || c == '/' || c == '>') {
         state_ = IsScriptSince(bufferStart_) ? State::DoubleEscaped : State::Escaped;
-      } else if (!IsAlpha(c)) {
+      } else if (!IsAsciiLetter(c)) {
         Reconsume(State::Escaped);
       }
       break;
@@ -549,12 +546,12 @@ void Tokenizer::Step(char c) {
     case State::DoubleEscapeEnd:
       if (IsSpace(c) || c == '/' || c == '>') {
         state_ = IsScriptSince(bufferStart_) ? State::Escaped : State::DoubleEscaped;
-      } else if (!IsAlpha(c)) {
+      } else if (!IsAsciiLetter(c)) {
         Reconsume(State::DoubleEscaped);
       }
       break;
     case State::TextEndTagOpen:
-      if (IsAlpha(c)) {
+      if (IsAsciiLetter(c)) {
         bufferStart_ = pos_ - 1;
         state_ = State::TextEndTagName;
       } else {
@@ -562,7 +559,7 @@ void Tokenizer::Step(char c) {
       }
       break;
     case State::TextEndTagName:
-      if (IsAlpha(c)) break;
+      if (IsAsciiLetter(c)) break;
       // Only the end tag of the element that holds the text ends it.
       if ((IsSpace(c) || c == '/' || c == '>') &&
           EqualIgnoringCase(in_.substr(bufferStart_, pos_ - 1 - bufferStart_), textElement_)) {
@@ -587,9 +584,7 @@ Origin OriginOf(const std::string& scheme, std::string_view rest) {
   rest.remove_prefix(std::min(rest.find_first_not_of("/\\"), rest.size()));
   const std::optional<PageAddress> address =
       ReadAddress(scheme + "://" + std::string(rest.substr(0, rest.find_first_of("/\\?#"))));
-  Origin origin{scheme, address ? address->host : std::string()};
-  for (char& c : origin.host) c = AsciiLower(c);
-  return origin;
+  return {scheme, address ? AsciiLowered(address->host) : std::string()};
 }
 
 // As the URL standard reads `text` against `base`, as far as the scheme and host go.
@@ -603,14 +598,8 @@ Origin Resolve(std::string_view text, const Origin& base) {
     if (c != '\t' && c != '\n' && c != '\r') url += c;
   }
   std::string_view rest = url;
-  std::size_t colon = 0;
-  while (colon < rest.size() &&
-         (IsAlnum(rest[colon]) || rest[colon] == '+' || rest[colon] == '-' || rest[colon] == '.')) {
-    ++colon;
-  }
-  if (!rest.empty() && IsAlpha(rest[0]) && colon < rest.size() && rest[colon] == ':') {
-    std::string scheme;
-    for (const char c : rest.substr(0, colon)) scheme += AsciiLower(c);
+  if (const std::size_t colon = SchemeNameLength(rest); colon > 0) {
+    const std::string scheme = AsciiLowered(rest.substr(0, colon));
     rest.remove_prefix(colon + 1);
     if (scheme != "http" && scheme != "https") return {};
     // "http:x" on an http page is a path of the page's host; on an https page, the host x.
@@ -655,7 +644,7 @@ std::optional<std::string_view> RefreshUrl(std::string_view content) {
   };
   skipSpace();
   // The time: digits and dots, which must start with either.
-  if (content.empty() || (!IsDigit(content[0]) && content[0] != '.')) return std::nullopt;
+  if (content.empty() || (!IsAsciiDigit(content[0]) && content[0] != '.')) return std::nullopt;
   content.remove_prefix(std::min(content.find_first_not_of("0123456789."), content.size()));
   if (content.empty()) return std::nullopt;
   if (content[0] != ';' && content[0] != ',' && !IsSpace(content[0]) && content[0] != '\r') {
@@ -730,8 +719,7 @@ void ForEachStartTag(std::string_view markup, const std::function<void(const Sta
 }
 
 std::vector<std::string> NeededHosts(std::string_view markup, const PageAddress& page) {
-  Origin base{page.url.compare(0, 8, "https://") == 0 ? "https" : "http", page.host};
-  for (char& c : base.host) c = AsciiLower(c);
+  Origin base{page.url.compare(0, 8, "https://") == 0 ? "https" : "http", AsciiLowered(page.host)};
   bool baseSet = false;
   std::unordered_set<std::string> seen = {base.host};
   std::vector<std::string> hosts;

@@ -209,15 +209,12 @@ std::unique_ptr<WebFetch> Win32WebReader::StartFetch(const std::string& url,
                                                      std::size_t maxBodyBytes,
                                                      std::uint64_t boundMs) {
   const ULONGLONG start = ::GetTickCount64();
-  FetchAnswer late;
-  late.outcome = FetchOutcome::TimedOut;
-  late.error = ERROR_WINHTTP_TIMEOUT;
   // WinHTTP's own time limits are for each step; the bound is for the whole request.
   return std::make_unique<Detached<WebFetch, FetchAnswer>>(
       [userAgent = userAgent_, url, maxBodyBytes, boundMs, start] {
         return Fetch(userAgent, url, maxBodyBytes, boundMs, start);
       },
-      boundMs, FetchAnswer{}, std::move(late));
+      boundMs, FetchAnswer{}, Failure(ERROR_WINHTTP_TIMEOUT));
 }
 
 }  // namespace veltrim::platform

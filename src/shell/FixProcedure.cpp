@@ -37,6 +37,21 @@ void OpenPage(platform::Desktop& desktop, const hostfix::PageAddress& page) {
   throw std::runtime_error(hostfix::CouldNotOpenThePage(page.asTyped));
 }
 
+// The names whose lines the last repair of both files commented out, each once.
+std::vector<hostfix::RepairedName> RepairedByBoth(const hostfix::HostFileHandler& HostsHandler,
+                                                  const hostfix::HostFileHandler& LmHostsHandler) {
+  std::vector<hostfix::RepairedName> repaired = HostsHandler.RepairedNames();
+  hostfix::AddRepaired(repaired, LmHostsHandler.RepairedNames());
+  return repaired;
+}
+
+// The window closed after a repair: tells the user whether to open the page now or later.
+void SayClosed(platform::Desktop& desktop, const hostfix::PageAddress& page, bool confirmed) {
+  desktop.ShowMessage(
+      confirmed ? hostfix::OpenItYourself(page.asTyped) : hostfix::ClosedBeforeWindowsRead(),
+      MessageButtons::Ok);
+}
+
 void Repair(FixView& view, const FixSystem& system, hostfix::HostFileHandler& HostsHandler,
             hostfix::HostFileHandler& LmHostsHandler, const hostfix::PageAddress& page) {
   platform::Desktop& desktop = system.desktop;
@@ -58,10 +73,10 @@ void Repair(FixView& view, const FixSystem& system, hostfix::HostFileHandler& Ho
 
   view.SetProgressItem("Clearing Hosts");
   const std::string folder = hostfix::HostFilesFolder(system.settings, systemFolder);
-  HostsHandler.ProcessFile(folder + "\\hosts", page.Domain);
-  LmHostsHandler.ProcessFile(folder + "\\lmhosts", page.Domain);
-  std::vector<hostfix::RepairedName> repaired = HostsHandler.RepairedNames();
-  hostfix::AddRepaired(repaired, LmHostsHandler.RepairedNames());
+  const std::vector<std::string> hostFiles = {folder + "\\hosts", folder + "\\lmhosts"};
+  HostsHandler.ProcessFile(hostFiles[0], page.Domain);
+  LmHostsHandler.ProcessFile(hostFiles[1], page.Domain);
+  const std::vector<hostfix::RepairedName> repaired = RepairedByBoth(HostsHandler, LmHostsHandler);
   const WaitResult waited = WaitForResolver(view, desktop, system.resolver, page, repaired);
   std::vector<std::string> names(repaired.size());
   std::transform(repaired.begin(), repaired.end(), names.begin(),
@@ -78,11 +93,7 @@ void Repair(FixView& view, const FixSystem& system, hostfix::HostFileHandler& Ho
   }
   // Closing means stop, not "open the page now".
   if (waited.closed) {
-    if (!repaired.empty()) {
-      desktop.ShowMessage(waited.pageConfirmed ? hostfix::OpenItYourself(page.asTyped)
-                                               : hostfix::ClosedBeforeWindowsRead(),
-                          MessageButtons::Ok);
-    }
+    if (!repaired.empty()) SayClosed(desktop, page, waited.pageConfirmed);
     return;
   }
 
@@ -95,12 +106,10 @@ void Repair(FixView& view, const FixSystem& system, hostfix::HostFileHandler& Ho
   std::string from = waited.cancelled || !waited.pageConfirmed ? "" : page.url;
   for (int round = 1; !from.empty(); ++round) {
     view.SetProgressItem("Checking page");
-    const PageReading reading =
-        ReadPage(view, system, from, {folder + "\\hosts", folder + "\\lmhosts"}, round > 1);
+    const PageReading reading = ReadPage(view, system, from, hostFiles, round > 1);
     from.clear();
     if (reading.paused == Paused::Closed) {
-      if (!repaired.empty())
-        desktop.ShowMessage(hostfix::OpenItYourself(page.asTyped), MessageButtons::Ok);
+      if (!repaired.empty()) SayClosed(desktop, page, true);
       return;
     }
     if (reading.paused == Paused::Cancelled) {
@@ -125,19 +134,16 @@ void Repair(FixView& view, const FixSystem& system, hostfix::HostFileHandler& Ho
     std::vector<std::string> hosts;
     for (const hostfix::BlockedHost& each : reading.blocked) hosts.push_back(each.host);
     view.SetProgressItem("Clearing Hosts");
-    HostsHandler.UnblockHosts(folder + "\\hosts", hosts);
-    LmHostsHandler.UnblockHosts(folder + "\\lmhosts", hosts);
-    std::vector<hostfix::RepairedName> unblocked = HostsHandler.RepairedNames();
-    hostfix::AddRepaired(unblocked, LmHostsHandler.RepairedNames());
+    HostsHandler.UnblockHosts(hostFiles[0], hosts);
+    LmHostsHandler.UnblockHosts(hostFiles[1], hosts);
+    std::vector<hostfix::RepairedName> unblocked = RepairedByBoth(HostsHandler, LmHostsHandler);
     for (const hostfix::RepairedName& name : unblocked) names.push_back(name.name);
     // A redirect's host first: the reading goes on from it once it answers anew.
     std::stable_partition(unblocked.begin(), unblocked.end(),
                           [&](const auto& name) { return name.name == hosts.front(); });
     const WaitResult again = WaitForUnblocked(view, desktop, system.resolver, unblocked);
     if (again.closed) {
-      desktop.ShowMessage(again.pageConfirmed ? hostfix::OpenItYourself(page.asTyped)
-                                              : hostfix::ClosedBeforeWindowsRead(),
-                          MessageButtons::Ok);
+      SayClosed(desktop, page, again.pageConfirmed);
       return;
     }
     unblockedRead = again.pageConfirmed;

@@ -63,13 +63,8 @@ constexpr char kNotFollowed[] =
     "it sends the browser on to an address that Veltrim does not follow (another kind of "
     "address, a number or this computer)";
 
-std::string Lower(std::string text) {
-  for (char& c : text) c = hostfix::AsciiLower(c);
-  return text;
-}
-
 bool IsHtml(const std::string& contentType) {
-  const std::string type = Lower(contentType.substr(0, contentType.find(';')));
+  const std::string type = hostfix::AsciiLowered(contentType.substr(0, contentType.find(';')));
   return type.find("text/html") != std::string::npos ||
          type.find("application/xhtml+xml") != std::string::npos;
 }
@@ -110,11 +105,11 @@ Paused CheckHop(FixView& view, const FixSystem& system, std::uint64_t deadline,
   if (paused != Paused::Through) return paused;
   if (!network || !local) {
     reading.unreadable = kTooLong;
-  } else if (!network->addresses.empty() &&
-             std::all_of(network->addresses.begin(), network->addresses.end(),
-                         hostfix::IsBlockingAddress)) {
+    return Paused::Through;
+  }
+  reading.blockingAddress = hostfix::BlockingAnswer(network->addresses);
+  if (reading.blockingAddress) {
     reading.networkBlocks = host;
-    reading.blockingAddress = network->addresses.front();
   } else if (std::any_of(local->addresses.begin(), local->addresses.end(),
                          hostfix::IsBlockingAddress)) {
     reading.unreadable = kNotFollowed;
@@ -137,7 +132,7 @@ PageReading ReadPage(FixView& view, const FixSystem& system, const std::string& 
       reading.unreadable = kNotFollowed;
       return reading;
     }
-    const std::string host = Lower(page->host);
+    const std::string host = hostfix::AsciiLowered(page->host);
     if (hop > 0) {
       needed.push_back(host);
       // Not followed where a line blocks it: the reading goes on once it is unblocked.

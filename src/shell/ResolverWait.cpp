@@ -164,15 +164,6 @@ std::vector<Watch> Watched(const hostfix::PageAddress& page,
   return watched;
 }
 
-// The network's answer for the page's host, where it gives blocking addresses alone.
-std::optional<IpAddress> Blocking(const LookUpAnswer& answer) {
-  if (answer.addresses.empty() ||
-      !std::all_of(answer.addresses.begin(), answer.addresses.end(), hostfix::IsBlockingAddress)) {
-    return std::nullopt;
-  }
-  return answer.addresses.front();
-}
-
 // Nothing needs confirming when nothing was repaired.
 WaitResult Result(const std::vector<Watch>& watched, bool waiting, bool closed) {
   WaitResult result;
@@ -206,7 +197,7 @@ WaitResult Wait(FixView& view, platform::Desktop& desktop, platform::NameResolve
     for (Watch& watch : watched) {
       const std::optional<LookUpAnswer> network = watch.TakeNetworkAnswer();
       if (forThePage && &watch == &host && network) {
-        if (const std::optional<IpAddress> blocking = Blocking(*network)) {
+        if (const std::optional<IpAddress> blocking = hostfix::BlockingAnswer(network->addresses)) {
           WaitResult result;
           result.blocking = blocking;
           return result;
